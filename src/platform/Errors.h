@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+
+// The program's errors carry the text that the user sees or the log records.
+class DxError : public std::exception
+{
+public:
+    explicit DxError(QString message)
+        : m_message(std::move(message))
+        , m_utf8(m_message.toUtf8())
+    {
+    }
+    const QString& message() const { return m_message; }
+    const char* what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_message;
+    QByteArray m_utf8;
+};
+
+// A failure of the database engine; the text is the engine's own.
+class DbError : public DxError
+{
+public:
+    using DxError::DxError;
+};
+
+// A file could not be read or written.
+class IoError : public DxError
+{
+public:
+    using DxError::DxError;
+};
+
+// A text could not be read as the value a field or setting needs.
+class ConversionError : public DxError
+{
+public:
+    using DxError::DxError;
+};
