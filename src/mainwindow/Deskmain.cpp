@@ -1,0 +1,292 @@
+#include "Deskmain.h"
+
+#include "archive/ArchiveSchema.h"
+#include "archive/DataMod.h"
+#include "archive/DocumentQuery.h"
+#include "mainwindow/DocumentTableModel.h"
+#include "platform/Dialogs.h"
+#include "platform/Errors.h"
+#include "platform/Registry.h"
+#include "settings/RegistryKeys.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+const QString kArchiveFilterCaption = QStringLiteral("Dokumentarchive (*.dva)");
+}
+
+TFormMain::TFormMain(TDModul& dataModule, RegistryHives& settings, QWidget* parent)
+    : QMainWindow(parent)
+    , m_dm(dataModule)
+    , m_settings(settings)
+    , m_query(std::make_unique<DocumentQuery>(dataModule))
+{
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(RegistryKeys::kProductTitle);
+    resize(900, 600);
+    createActions();
+
+    m_pages = new QStackedWidget(this);
+    createNoArchivePanel();
+    auto* work = new QWidget(m_pages);
+    work->setObjectName(QStringLiteral("PanelMain"));
+    auto* layout = new QVBoxLayout(work);
+    PanelTableInfo = new QLabel(work);
+    PanelTableInfo->setObjectName(QStringLiteral("PanelTableInfo"));
+    PanelTableInfo->setMinimumHeight(32);
+    DBGridDoc = new QTableView(work);
+    DBGridDoc->setObjectName(QStringLiteral("DBGridDoc"));
+    DBGridDoc->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGridDoc->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGridDoc->verticalHeader()->setDefaultSectionSize(20);
+    m_model = new DocumentTableModel(this);
+    DBGridDoc->setModel(m_model);
+    layout->addWidget(PanelTableInfo);
+    layout->addWidget(DBGridDoc);
+    m_pages->addWidget(work);
+    setCentralWidget(m_pages);
+    statusBar()->setObjectName(QStringLiteral("StatusBarMain"));
+    SetArchiveVisible(false);
+}
+
+TFormMain::~TFormMain() = default;
+
+void TFormMain::createActions()
+{
+    auto* file = menuBar()->addMenu(QStringLiteral("&Datei"));
+    auto make = [&](const char* name, const QString& caption, const QString& hint, auto slot) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(QLatin1String(name));
+        const auto parts = hint.split(QLatin1Char('|'));
+        action->setToolTip(parts.value(0));
+        action->setStatusTip(parts.value(parts.size() > 1 ? 1 : 0));
+        connect(action, &QAction::triggered, this, slot);
+        file->addAction(action);
+        return action;
+    };
+    ActFileDBNew = make("ActFileDBNew", QStringLiteral("&Neu..."),
+        QStringLiteral("Neues Archiv|Erstellt ein neues Archiv"), &TFormMain::ActFileDBNewExecute);
+    ActFileDbOpen = make("ActFileDbOpen", QStringLiteral("Archiv ö&ffnen..."),
+        QStringLiteral("Archiv öffnen|Öffnet ein vorhandenes Archiv"), &TFormMain::ActFileDbOpenExecute);
+    ActFileDbClose = make("ActFileDbClose", QStringLiteral("&Schließen"),
+        QStringLiteral("Archiv schließen|Schließt das geöffnete Archiv"), &TFormMain::ActFileDbCloseExecute);
+    file->addSeparator();
+    ActFileExit = make(
+        "ActFileExit", QStringLiteral("&Beenden"), QStringLiteral("Beenden|Beendet das Programm"), &QWidget::close);
+    ActFileExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+}
+
+void TFormMain::createNoArchivePanel()
+{
+    m_noArchivePanel = new QWidget(m_pages);
+    auto* layout = new QVBoxLayout(m_noArchivePanel);
+    layout->setContentsMargins(150, 80, 40, 40);
+    auto* none = new QLabel(QStringLiteral("Es ist kein Archiv geöffnet"), m_noArchivePanel);
+    auto* open
+        = new QLabel(QStringLiteral("<a href=\"open\" style=\"color:blue\">Archiv öffnen</a>"), m_noArchivePanel);
+    open->setToolTip(QStringLiteral("Archiv öffnen"));
+    open->setCursor(Qt::PointingHandCursor);
+    connect(open, &QLabel::linkActivated, this, &TFormMain::ActFileDbOpenExecute);
+    layout->addWidget(none);
+    layout->addSpacing(15);
+    layout->addWidget(open);
+    layout->addStretch();
+    m_pages->addWidget(m_noArchivePanel);
+}
+
+void TFormMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_started) {
+        m_started = true;
+        // The window is visible before any archive work starts.
+        QTimer::singleShot(0, this, &TFormMain::StartUp);
+    }
+}
+
+void TFormMain::StartUp()
+{
+    Registry& user = m_settings.user();
+    Registry& machine = m_settings.machine();
+    QString path;
+    if (user.readBool(RegistryKeys::kSettings, QStringLiteral("OpenLastDB"), true)) {
+        const QString last = user.readString(RegistryKeys::kSettings, QStringLiteral("LastOpenedDocDB"), QString());
+        if (!last.isEmpty() && QFileInfo::exists(last))
+            path = last;
+    }
+    if (path.isEmpty())
+        path = machine.readString(RegistryKeys::kSettings, QStringLiteral("DocDataBase"), QString());
+    if (path.isEmpty() || !QFileInfo::exists(path)) {
+        // First start: the default archive in the archive folder.
+        path = m_dm.DefaultArchivePath();
+        if (!QFileInfo::exists(path)) {
+            try {
+                ArchiveSchema(m_dm).CreateArchive(path);
+            } catch (const DxError& error) {
+                m_dm.ShowErrorAndLog(QStringLiteral("Datenbank konnte nicht erstellt werden.") + QStringLiteral(":\n")
+                    + error.message());
+            }
+        }
+        machine.writeString(RegistryKeys::kSettings, QStringLiteral("DocDataBase"), path);
+        machine.flush();
+    }
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    for (const QString& arg : args)
+        if (arg.endsWith(QLatin1String(".dva"), Qt::CaseInsensitive) && QFileInfo(arg).isFile())
+            path = QFileInfo(arg).absoluteFilePath();
+
+    if (QFileInfo::exists(path)) {
+        try {
+            LoadArchive(path);
+        } catch (const DxError& error) {
+            m_dm.ShowErrorAndLog(QStringLiteral("Datenbank \"%1\" konnte nicht geöffnet werden.").arg(path)
+                + QStringLiteral(":\r") + error.message());
+        }
+    }
+    if (!m_dm.isArchiveOpen())
+        SetArchiveVisible(false);
+    UpdateCaption();
+}
+
+void TFormMain::LoadArchive(const QString& path)
+{
+    if (m_dm.isArchiveOpen())
+        UnloadArchive();
+    m_dm.CurrentArchive.setPath(path);
+    try {
+        m_dm.OpenArchive();
+    } catch (...) {
+        m_dm.CurrentArchive.clear();
+        SetArchiveVisible(false);
+        UpdateCaption();
+        throw;
+    }
+    UpdateCaption();
+    showAllDocuments();
+    SetArchiveVisible(m_dm.AdoQueryDoc.isActive());
+    if (!m_dm.AdoQueryDoc.isActive())
+        UnloadArchive();
+}
+
+void TFormMain::showAllDocuments()
+{
+    m_query->RunSelect(QString());
+    m_model->setRecords(&m_dm.AdoQueryDoc);
+    const int count = m_dm.AdoQueryDoc.isActive() ? m_dm.AdoQueryDoc.recordCount() : 0;
+    PanelTableInfo->setText(
+        QStringLiteral("Tabelle: alle Dokumente") + QStringLiteral(": ") + QStringLiteral("%1 Dokumente").arg(count));
+    DBGridDoc->resizeColumnsToContents();
+}
+
+bool TFormMain::UnloadArchive()
+{
+    if (m_dm.IsIndexThreadRunning()) {
+        m_dm.dialogs().message(Dialogs::Kind::Information,
+            QStringLiteral("Eine Aktualisierung des Gesamtindex läuft noch im Hintergrund."),
+            Dialogs::Ok | Dialogs::Help, 4509);
+        return false;
+    }
+    m_model->setRecords(nullptr);
+    m_dm.CloseArchive();
+    m_dm.CurrentArchive.clear();
+    UpdateCaption();
+    return true;
+}
+
+void TFormMain::SetArchiveVisible(bool visible)
+{
+    m_pages->setCurrentWidget(visible ? m_pages->widget(1) : m_noArchivePanel);
+    ActFileDbClose->setEnabled(visible);
+}
+
+void TFormMain::UpdateCaption()
+{
+    QString caption = RegistryKeys::kProductTitle + QStringLiteral(" - ") + m_dm.userName();
+    if (!m_dm.CurrentArchive.isEmpty())
+        caption += QStringLiteral(" @ ") + m_dm.CurrentArchive.FileName;
+    setWindowTitle(caption);
+}
+
+void TFormMain::SetStatusText(const QString& text)
+{
+    statusBar()->showMessage(text);
+}
+
+void TFormMain::ActFileDBNewExecute()
+{
+    Dialogs::FileRequest request;
+    request.title = QStringLiteral("Neues Archiv");
+    request.folder = m_dm.ArchiveFolder();
+    request.filters = {{kArchiveFilterCaption, QStringLiteral("*.dva")}};
+    request.defaultSuffix = QStringLiteral("dva");
+    const auto file = m_dm.dialogs().saveFileName(request);
+    if (!file)
+        return;
+    try {
+        if (m_dm.isArchiveOpen())
+            UnloadArchive();
+        ArchiveSchema(m_dm).CreateArchive(*file);
+        if (QFileInfo::exists(*file))
+            LoadArchive(*file);
+    } catch (const DxError& error) {
+        m_dm.ShowErrorAndLog(
+            QStringLiteral("Datenbank konnte nicht erstellt werden.") + QStringLiteral(":\r") + error.message());
+        if (!m_dm.isArchiveOpen())
+            ActFileDbCloseExecute();
+    }
+}
+
+void TFormMain::ActFileDbOpenExecute()
+{
+    Dialogs::FileRequest request;
+    request.title = QStringLiteral("Archiv öffnen");
+    request.folder = m_dm.ArchiveFolder();
+    request.filters = {{kArchiveFilterCaption, QStringLiteral("*.dva")}};
+    request.defaultSuffix = QStringLiteral("dva");
+    request.mustExist = true;
+    const auto file = m_dm.dialogs().openFileName(request);
+    if (!file)
+        return;
+    try {
+        LoadArchive(*file);
+    } catch (const DxError& error) {
+        m_dm.ShowErrorAndLog(QStringLiteral("Datenbank \"%1\" konnte nicht geöffnet werden.").arg(*file)
+            + QStringLiteral(":\r") + error.message());
+        if (!m_dm.isArchiveOpen())
+            ActFileDbCloseExecute();
+    }
+}
+
+void TFormMain::ActFileDbCloseExecute()
+{
+    if (UnloadArchive())
+        SetArchiveVisible(false);
+}
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    if (m_dm.IsIndexThreadRunning()) {
+        m_dm.dialogs().message(Dialogs::Kind::Information,
+            QStringLiteral("Eine Aktualisierung des Gesamtindex läuft noch im Hintergrund.") + QLatin1Char(' ')
+                + QStringLiteral("Das Programm kann jetzt nicht beendet werden."),
+            Dialogs::Ok | Dialogs::Help, 4509);
+        event->ignore();
+        return;
+    }
+    m_settings.user().writeString(
+        RegistryKeys::kSettings, QStringLiteral("LastOpenedDocDB"), m_dm.CurrentArchive.FullPath);
+    m_settings.flush();
+    UnloadArchive();
+    event->accept();
+}
