@@ -7,7 +7,7 @@ packages=(
     # toolchain
     build-essential cmake ninja-build ccache pkg-config git clang-format
     # Qt 6 and the rest of the stack
-    qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libqt6sql6-sqlite
+    qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     libgl-dev libsqlite3-dev sqlite3 libpoppler-qt6-dev
     # tests
     libgtest-dev libgmock-dev
