@@ -68,7 +68,7 @@ QByteArray readFile(const QString& path)
 
 QString programFolder()
 {
-    QString dir = qEnvironmentVariable("DOXAREL_PROGRAM_DIR");
+    QString dir = qEnvironmentVariable("DOXAREL_PROGRAM_DIR", QStringLiteral(DOXAREL_BUILD_PROGRAM_DIR));
     if (!dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
     return dir;

@@ -1,0 +1,226 @@
+#include "TestEnvironment.h"
+#include "cli/CliApplication.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace {
+struct CliRun
+{
+    int status;
+    QString out;
+    QString err;
+};
+
+class CliTest : public testing::Test
+{
+protected:
+    void SetUp() override { archive = TestEnv::home() + QStringLiteral("A.dva"); }
+
+    CliRun cli(QStringList args)
+    {
+        QBuffer out;
+        QBuffer err;
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        args.prepend(TestEnv::home() + QStringLiteral("settings"));
+        args.prepend(QStringLiteral("--config-dir"));
+        const int status = runCli(args, out, err, TestEnv::programFolder());
+        return {status, QString::fromUtf8(out.data()), QString::fromUtf8(err.data())};
+    }
+
+    void createWithRows()
+    {
+        ASSERT_EQ(cli({QStringLiteral("create"), archive}).status, 0);
+        const QStringList rows = {
+            QStringLiteral(
+                "(1, '.txt', 'Brief an Müller', 'Kunden\\Müller', 38124.395833333336, 'Zeile 1\nZeile\t2 \\ Ende')"),
+            QStringLiteral("(2, '.pdf', 'Rechnung, \"alt\"', NULL, NULL, NULL)"),
+        };
+        for (const QString& row : rows)
+            ASSERT_EQ(cli({QStringLiteral("sql"), archive,
+                              QStringLiteral(
+                                  "INSERT INTO DOCUMENT (DOCID, APPLNAME, NAME, PROJECT, CREATEDATE, NOTES) VALUES ")
+                                  + row})
+                          .status,
+                0);
+    }
+
+    QString archive;
+};
+} // namespace
+
+TEST_F(CliTest, CreateMakesAnArchiveAndAsksBeforeReplacingOne)
+{
+    CliRun run = cli({QStringLiteral("create"), archive});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QString());
+    const QByteArray made = TestEnv::readFile(archive);
+    EXPECT_EQ(made, TestEnv::readFile(TestEnv::programFolder() + QStringLiteral("Default.mdb")));
+
+    TestEnv::writeFile(archive, "keep me");
+    run = cli({QStringLiteral("create"), archive});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("bereits vorhanden")));
+    EXPECT_EQ(TestEnv::readFile(archive), QByteArray("keep me"));
+    EXPECT_EQ(cli({QStringLiteral("--yes"), QStringLiteral("create"), archive}).status, 0);
+    EXPECT_EQ(TestEnv::readFile(archive), made);
+}
+
+TEST_F(CliTest, ListPrintsEveryFormat)
+{
+    createWithRows();
+    CliRun tsv = cli({QStringLiteral("list"), archive, QStringLiteral("--fields"),
+        QStringLiteral("docid,Name,project,createdate,notes")});
+    ASSERT_EQ(tsv.status, 0) << tsv.err.toStdString();
+    EXPECT_EQ(tsv.out,
+        QStringLiteral("DOCID\tNAME\tPROJECT\tCREATEDATE\tNOTES\n"
+                       "1\tBrief an Müller\tKunden\\\\Müller\t2004-05-17T09:30:00\tZeile 1\\nZeile\\t2 \\\\ Ende\n"
+                       "2\tRechnung, \"alt\"\t\t\t\n"));
+
+    CliRun csv = cli({QStringLiteral("list"), archive, QStringLiteral("--format"), QStringLiteral("csv"),
+        QStringLiteral("--fields"), QStringLiteral("DOCID,NAME,NOTES")});
+    EXPECT_EQ(csv.out,
+        QStringLiteral("DOCID,NAME,NOTES\r\n1,Brief an Müller,\"Zeile 1\nZeile\t2 \\ Ende\"\r\n"
+                       "2,\"Rechnung, \"\"alt\"\"\",\r\n"));
+
+    CliRun json = cli({QStringLiteral("list"), archive, QStringLiteral("--format=json"), QStringLiteral("--where"),
+        QStringLiteral("NAME LIKE 'rech%'"), QStringLiteral("--fields"), QStringLiteral("DOCID,NAME,CREATEDATE")});
+    EXPECT_EQ(json.out, QStringLiteral("[\n{\"DOCID\":2,\"NAME\":\"Rechnung, \\\"alt\\\"\",\"CREATEDATE\":null}\n]\n"));
+
+    CliRun all = cli({QStringLiteral("list"), archive});
+    EXPECT_EQ(all.out.count(QLatin1Char('\n')), 3);
+    EXPECT_TRUE(
+        all.out.startsWith(QStringLiteral("DOCID\tAPPLNAME\tDOCNO\tNAME\tPROJECT\tCATEGORY\tSTATE\tUSERNAME\t")));
+
+    CliRun none = cli({QStringLiteral("list"), archive, QStringLiteral("--where"), QStringLiteral("DOCID > 5"),
+        QStringLiteral("--format"), QStringLiteral("json")});
+    EXPECT_EQ(none.out, QStringLiteral("[]\n"));
+}
+
+TEST_F(CliTest, BadArchivesAndConditionsFailWithTheirMessage)
+{
+    CliRun missing = cli({QStringLiteral("list"), archive});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(
+        missing.err.startsWith(QStringLiteral("Datenbank \"%1\" konnte nicht geöffnet werden.:\n").arg(archive)))
+        << missing.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(archive));
+
+    const QString text = TestEnv::writeFile(QStringLiteral("notes.dva"), "Einkaufsliste");
+    EXPECT_EQ(cli({QStringLiteral("list"), text}).status, 1);
+    EXPECT_EQ(TestEnv::readFile(text), QByteArray("Einkaufsliste"));
+
+    createWithRows();
+    CliRun bad = cli({QStringLiteral("list"), archive, QStringLiteral("--where"), QStringLiteral("NOSUCH = 1")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("no such column: NOSUCH\nDie letzte Suche wird wiederhergestellt.")))
+        << bad.err.toStdString();
+    EXPECT_EQ(cli({QStringLiteral("list"), archive, QStringLiteral("--fields"), QStringLiteral("NOSUCH")}).status, 1);
+
+    CliRun wide = cli({QStringLiteral("sql"), archive,
+        QStringLiteral("UPDATE DOCUMENT SET DOCNO = 'eine viel zu lange Nummer' WHERE DOCID = 1")});
+    EXPECT_EQ(wide.status, 1);
+    EXPECT_TRUE(wide.err.contains(QStringLiteral("länger als 20 Zeichen"))) << wide.err.toStdString();
+}
+
+TEST_F(CliTest, SqlRunsQueriesAndCommandsAndGuardsDeletion)
+{
+    createWithRows();
+    CliRun rows
+        = cli({QStringLiteral("sql"), archive, QStringLiteral("\n\nSELECT COUNT(*) AS fRowCount FROM DOCUMENT")});
+    EXPECT_EQ(rows.status, 0) << rows.err.toStdString();
+    EXPECT_EQ(rows.out, QStringLiteral("fRowCount\n2\n"));
+
+    EXPECT_EQ(
+        cli({QStringLiteral("sql"), archive, QStringLiteral("UPDATE DOCUMENT SET STATE = 'erledigt'")}).out, QString());
+    EXPECT_EQ(cli({QStringLiteral("sql"), archive, QStringLiteral("SELECT DISTINCT STATE FROM DOCUMENT")}).out,
+        QStringLiteral("STATE\nerledigt\n"));
+
+    CliRun refused = cli({QStringLiteral("sql"), archive, QStringLiteral("delete from DOCUMENT where DOCID = 1")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.startsWith(QStringLiteral("ACHTUNG: Die SQL-Anweisungen DELETE und DROP")));
+    EXPECT_EQ(cli({QStringLiteral("sql"), archive, QStringLiteral("SELECT COUNT(*) AS N FROM DOCUMENT")}).out,
+        QStringLiteral("N\n2\n"));
+
+    EXPECT_EQ(cli({QStringLiteral("sql"), archive, QStringLiteral("delete from DOCUMENT where DOCID = 1"),
+                      QStringLiteral("--yes")})
+                  .status,
+        0);
+    EXPECT_EQ(cli({QStringLiteral("sql"), archive, QStringLiteral("SELECT COUNT(*) AS N FROM DOCUMENT")}).out,
+        QStringLiteral("N\n1\n"));
+}
+
+TEST_F(CliTest, ConfigReadsAndWritesSettingsByName)
+{
+    EXPECT_EQ(cli({QStringLiteral("config"), QStringLiteral("get"), QStringLiteral("FtiFileTypes")}).out,
+        QStringLiteral(".doc.eml.htm.html.pdf.rtf.txt.xls.\n"));
+    struct Case
+    {
+        const char* name;
+        const char* value;
+        const char* stored;
+    };
+    const Case cases[] = {{"ftiignoredigits", "F", "false"}, {"OpenLastDB", "0", "false"}, {"ShowIcon", "T", "true"},
+        {"FtiIgnoreLength", " 4", "4"}, {"LayoutFile", "/x/a b.lay", "/x/a b.lay"}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(cli({QStringLiteral("config"), QStringLiteral("set"), QLatin1String(c.name), QLatin1String(c.value)})
+                      .status,
+            0)
+            << c.name;
+        EXPECT_EQ(cli({QStringLiteral("config"), QStringLiteral("get"), QLatin1String(c.name)}).out,
+            QLatin1String(c.stored) + QLatin1Char('\n'))
+            << c.name;
+    }
+    const QString user = QString::fromUtf8(TestEnv::readFile(TestEnv::home() + QStringLiteral("settings/user.ini")));
+    EXPECT_TRUE(user.contains(QStringLiteral("[SOFTWARE\\Wendrich\\Dravonel Lumaris\\Settings]")))
+        << user.toStdString();
+    EXPECT_TRUE(user.contains(QStringLiteral("OpenLastDB=false")));
+
+    CliRun bad = cli(
+        {QStringLiteral("config"), QStringLiteral("set"), QStringLiteral("DropDownCount"), QStringLiteral("viele")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(cli({QStringLiteral("config"), QStringLiteral("get"), QStringLiteral("DropDownCount")}).out,
+        QStringLiteral("8\n"));
+    EXPECT_EQ(cli({QStringLiteral("config"), QStringLiteral("get"), QStringLiteral("NoSuchValue")}).status, 1);
+
+    const QString list = cli({QStringLiteral("config"), QStringLiteral("list")}).out;
+    EXPECT_TRUE(list.contains(QStringLiteral("\nFtiIgnoreLength=4\n")));
+    EXPECT_TRUE(
+        list.contains(QStringLiteral("\nCommonFilesPath=%1.local/share/Dravonel Lumaris/\n").arg(TestEnv::home())));
+}
+
+TEST_F(CliTest, GarbageInTheSettingsFileGivesDefaults)
+{
+    TestEnv::writeFile(QStringLiteral("settings/machine.ini"),
+        "[SOFTWARE\\Wendrich\\Dravonel Lumaris\\Settings]\nFtiCreateMode=zwei\nShowIcon=vielleicht\n"
+        "this line means nothing\nDropDownCount=12\n");
+    EXPECT_EQ(cli({QStringLiteral("config"), QStringLiteral("get"), QStringLiteral("FtiCreateMode")}).out,
+        QStringLiteral("2\n"));
+    EXPECT_EQ(cli({QStringLiteral("config"), QStringLiteral("get"), QStringLiteral("ShowIcon")}).out,
+        QStringLiteral("true\n"));
+    EXPECT_EQ(cli({QStringLiteral("config"), QStringLiteral("get"), QStringLiteral("DropDownCount")}).out,
+        QStringLiteral("12\n"));
+}
+
+TEST_F(CliTest, WrongUsageExitsWithTwo)
+{
+    const QList<QStringList> usages = {
+        {},
+        {QStringLiteral("frobnicate")},
+        {QStringLiteral("list")},
+        {QStringLiteral("list"), archive, QStringLiteral("--colour")},
+        {QStringLiteral("list"), archive, QStringLiteral("--format"), QStringLiteral("xml")},
+        {QStringLiteral("list"), archive, QStringLiteral("--where")},
+        {QStringLiteral("config"), QStringLiteral("set"), QStringLiteral("ShowIcon")},
+        {QStringLiteral("sql"), archive},
+    };
+    for (const QStringList& args : usages) {
+        const CliRun run = cli(args);
+        EXPECT_EQ(run.status, 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("Aufruf: doxarel-cli")))
+            << args.join(QLatin1Char(' ')).toStdString();
+    }
+}
