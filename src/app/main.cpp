@@ -1,5 +1,6 @@
 #include "archive/DataMod.h"
 #include "mainwindow/Deskmain.h"
+#include "platform/Errors.h"
 #include "platform/Registry.h"
 #include "platform/SystemInfo.h"
 #include "platform/widgets/QtDialogs.h"
@@ -21,6 +22,12 @@ int main(int argc, char** argv)
     // The data module first, then the windows; the data module is destroyed last.
     TDModul dataModule(
         {QApplication::applicationDirPath(), common, SystemInfo::userName(), SystemInfo::computerName(), &dialogs});
+    for (const QString& problem : SettingsCatalogue::problems(settings)) {
+        try {
+            dataModule.WriteLog(problem);
+        } catch (const IoError&) {
+        }
+    }
     TFormMain mainWindow(dataModule, settings);
     mainWindow.show();
     return app.exec();

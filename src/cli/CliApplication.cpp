@@ -86,14 +86,12 @@ public:
     {
         m_dialogs.setAnswerYes(yes);
         m_dialogs.setEcho([this](const QString& text) { say(text); });
-        for (const QString& problem : m_hives.user().problems() + m_hives.machine().problems())
-            m_settingsProblems << problem;
         const QString common
             = SettingsCatalogue::readText(m_hives, *SettingsCatalogue::find(QStringLiteral("CommonFilesPath")));
         m_dm = std::make_unique<TDModul>(TDModul::Environment{
             programFolder, common, SystemInfo::userName(), SystemInfo::computerName(), &m_dialogs});
-        for (const QString& problem : m_settingsProblems)
-            logQuietly(QStringLiteral("Einstellungen: unlesbare Zeile übergangen: %1").arg(problem));
+        for (const QString& problem : SettingsCatalogue::problems(m_hives))
+            logQuietly(problem);
     }
 
     int run(const QString& command, const QStringList& args)
@@ -276,7 +274,6 @@ private:
     QIODevice& m_err;
     RegistryHives m_hives;
     ScriptedDialogs m_dialogs;
-    QStringList m_settingsProblems;
     std::unique_ptr<TDModul> m_dm;
 };
 } // namespace

@@ -131,6 +131,25 @@ QString readText(RegistryHives& hives, const Entry& entry)
     return defaultOf(entry);
 }
 
+QStringList problems(RegistryHives& hives)
+{
+    QStringList found;
+    for (Registry* hive : {&hives.user(), &hives.machine()})
+        for (const QString& line : hive->problems())
+            found
+                << QStringLiteral("Einstellungen: Zeile \"%1\" in \"%2\" wird übergangen.").arg(line, hive->filePath());
+    for (const Entry& entry : entries()) {
+        const Registry& hive = hiveOf(hives, entry);
+        const QString name = QLatin1String(entry.name);
+        const auto raw = hive.readString(RegistryKeys::kSettings, name);
+        if (raw && !normalise(entry, *raw))
+            found << QStringLiteral(
+                "Einstellungen: Der Wert \"%1\" für %2 ist nicht lesbar; es gilt der Vorgabewert \"%3\".")
+                         .arg(*raw, name, defaultOf(entry));
+    }
+    return found;
+}
+
 void writeText(RegistryHives& hives, const Entry& entry, const QString& text)
 {
     const auto value = normalise(entry, text);

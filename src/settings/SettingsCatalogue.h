@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -37,5 +38,9 @@ QString readText(RegistryHives& hives, const Entry& entry);
 void writeText(RegistryHives& hives, const Entry& entry, const QString& text);
 // Normalises a text for its kind: booleans to "true"/"false", integers to decimal text.
 std::optional<QString> normalise(const Entry& entry, const QString& text);
+
+// What the settings files hold that cannot be used: lines that are no values and values that
+// cannot be read as their kind (these take their defaults). One log text per problem.
+QStringList problems(RegistryHives& hives);
 
 } // namespace SettingsCatalogue

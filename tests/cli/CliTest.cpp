@@ -203,6 +203,12 @@ TEST_F(CliTest, GarbageInTheSettingsFileGivesDefaults)
         QStringLiteral("true\n"));
     EXPECT_EQ(cli({QStringLiteral("config"), QStringLiteral("get"), QStringLiteral("DropDownCount")}).out,
         QStringLiteral("12\n"));
+    const QString log = QString::fromUtf8(
+        TestEnv::readFile(TestEnv::home() + QStringLiteral(".local/share/Dravonel Lumaris/Error.log")));
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("Der Wert \"zwei\" für FtiCreateMode ist nicht lesbar; es gilt der Vorgabewert \"2\".")))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("Zeile \"this line means nothing\"")));
 }
 
 TEST_F(CliTest, WrongUsageExitsWithTwo)
