@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 // Gives every test its own temporary HOME, XDG folders and settings folder, so that no test
@@ -26,4 +27,6 @@ QString writeFile(const QString& relativePath, const QByteArray& contents);
 QByteArray readFile(const QString& path);
 // The folder that holds the executables and the shipped data files of the build.
 QString programFolder();
+// Lets events run until the condition holds or the time is up; answers the condition.
+bool waitUntil(const std::function<bool()>& condition, int milliseconds = 5000);
 } // namespace TestEnv

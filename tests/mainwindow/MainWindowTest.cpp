@@ -1,0 +1,132 @@
+#include "TestEnvironment.h"
+#include "archive/ArchiveSchema.h"
+#include "archive/DataMod.h"
+#include "mainwindow/Deskmain.h"
+#include "mainwindow/DocumentTableModel.h"
+#include "platform/Dialogs.h"
+#include "platform/Registry.h"
+#include "platform/db/SqlRecordSet.h"
+
+#include <QAbstractItemModelTester>
+#include <QFileInfo>
+#include <QTableView>
+
+namespace {
+class MainWindowTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        common = TestEnv::home() + QStringLiteral("common/");
+        settings = std::make_unique<RegistryHives>(TestEnv::home() + QStringLiteral("settings/"));
+        dm = std::make_unique<TDModul>(TDModul::Environment{
+            TestEnv::programFolder(), common, QStringLiteral("anna"), QStringLiteral("PC1"), &dialogs});
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        dm.reset();
+    }
+
+    void start()
+    {
+        window = std::make_unique<TFormMain>(*dm, *settings);
+        window->resize(900, 500);
+        window->show();
+        ASSERT_TRUE(TestEnv::waitUntil(
+            [&] { return window->windowTitle().contains(QLatin1String(" @ ")) || dialogs.asked().size() > 0; }));
+    }
+
+    // Saves a picture of the window where DOXAREL_SCREENSHOT_DIR asks for one.
+    void screenshot(const QString& name)
+    {
+        const QString folder = qEnvironmentVariable("DOXAREL_SCREENSHOT_DIR");
+        if (!folder.isEmpty())
+            window->grab().save(folder + QLatin1Char('/') + name);
+    }
+
+    QString common;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<RegistryHives> settings;
+    std::unique_ptr<TDModul> dm;
+    std::unique_ptr<TFormMain> window;
+};
+} // namespace
+
+TEST_F(MainWindowTest, FirstStartMakesAndOpensTheDefaultArchive)
+{
+    start();
+    const QString archive = common + QStringLiteral("Archive/Archiv.dva");
+    EXPECT_TRUE(QFileInfo::exists(archive));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna @ Archiv.dva"));
+    EXPECT_EQ(dm->CurrentArchive.FullPath, archive);
+    EXPECT_TRUE(dialogs.asked().isEmpty());
+    window->close();
+    settings = std::make_unique<RegistryHives>(TestEnv::home() + QStringLiteral("settings/"));
+    EXPECT_EQ(settings->user().readString(QStringLiteral("SOFTWARE\\Wendrich\\Dravonel Lumaris\\Settings"),
+                  QStringLiteral("LastOpenedDocDB"), QString()),
+        archive);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna"));
+}
+
+TEST_F(MainWindowTest, ShowsTheCatalogueOfTheLastArchive)
+{
+    const QString archive = TestEnv::home() + QStringLiteral("Kunden.dva");
+    ArchiveSchema(*dm).CreateArchive(archive);
+    {
+        SqlConnection db;
+        db.open(archive);
+        const char* names[] = {"Angebot Meier", "Rechnung Müller", "Brief an Schulze"};
+        for (int i = 0; i < 3; ++i)
+            db.execute(QStringLiteral("INSERT INTO DOCUMENT (DOCID, APPLNAME, NAME, PROJECT, CREATEDATE) VALUES "
+                                      "(%1, '.pdf', '%2', 'Kunden', 38124.5)")
+                           .arg(i + 1)
+                           .arg(QString::fromUtf8(names[i])));
+    }
+    settings->user().writeString(
+        QStringLiteral("SOFTWARE\\Wendrich\\Dravonel Lumaris\\Settings"), QStringLiteral("LastOpenedDocDB"), archive);
+    start();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna @ Kunden.dva"));
+    auto* grid = window->findChild<QTableView*>(QStringLiteral("DBGridDoc"));
+    ASSERT_TRUE(grid);
+    ASSERT_EQ(grid->model()->rowCount(), 3);
+    EXPECT_EQ(grid->model()->index(1, 3).data().toString(), QStringLiteral("Rechnung Müller"));
+    EXPECT_EQ(grid->model()->index(1, 12).data().toString(), QStringLiteral("17.05.2004 12:00:00"));
+    screenshot(QStringLiteral("mainwindow.png"));
+}
+
+TEST_F(MainWindowTest, AnArchiveThatCannotBeOpenedShowsTheNoArchivePanel)
+{
+    const QString broken = TestEnv::writeFile(QStringLiteral("kaputt.dva"), "kein Archiv");
+    settings->user().writeString(
+        QStringLiteral("SOFTWARE\\Wendrich\\Dravonel Lumaris\\Settings"), QStringLiteral("LastOpenedDocDB"), broken);
+    start();
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_TRUE(dialogs.messages()[0].startsWith(
+        QStringLiteral("Datenbank \"%1\" konnte nicht geöffnet werden.:\r").arg(broken)));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna"));
+    EXPECT_FALSE(dm->isArchiveOpen());
+    screenshot(QStringLiteral("no-archive.png"));
+}
+
+TEST(DocumentTableModel, PassesTheModelChecks)
+{
+    const QString path = TestEnv::home() + QStringLiteral("m.dva");
+    SqlConnection db;
+    db.create(path);
+    db.execute(QStringLiteral("CREATE TABLE T (ID INTEGER NOT NULL, NAME TEXT(20), PRIMARY KEY (ID))"));
+    for (int i = 1; i <= 20; ++i)
+        db.execute(QStringLiteral("INSERT INTO T VALUES (%1, 'Zeile %1')").arg(i));
+    SqlRecordSet records(&db);
+    records.setSql(QStringLiteral("SELECT * FROM T"));
+    records.open();
+    DocumentTableModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.setRecords(&records);
+    EXPECT_EQ(model.rowCount(), 20);
+    EXPECT_EQ(model.index(19, 1).data().toString(), QStringLiteral("Zeile 20"));
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("NAME"));
+    model.setRecords(nullptr);
+    EXPECT_EQ(model.rowCount(), 0);
+}
