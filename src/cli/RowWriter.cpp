@@ -39,15 +39,20 @@ Cell cellText(const SqlField& field, const QVariant& value, QByteArray& text)
 
 void appendTsv(QByteArray& out, const QByteArray& text)
 {
-    for (char c : text) {
-        switch (c) {
-        case '\t': out.append("\\t", 2); break;
-        case '\n': out.append("\\n", 2); break;
-        case '\r': out.append("\\r", 2); break;
-        case '\\': out.append("\\\\", 2); break;
-        default: out.append(c);
-        }
+    // Copies the runs between the characters that need escaping in one piece each.
+    const char* data = text.constData();
+    const qsizetype size = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = data[i];
+        if (c != '\t' && c != '\n' && c != '\r' && c != '\\')
+            continue;
+        out.append(data + start, i - start);
+        const char escaped[2] = {'\\', c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\'};
+        out.append(escaped, 2);
+        start = i + 1;
     }
+    out.append(data + start, size - start);
 }
 
 void appendCsv(QByteArray& out, const QByteArray& text)

@@ -20,14 +20,14 @@ void split(double serial, qint64& days, qint64& seconds)
     }
 }
 
-void appendDigits(QByteArray& out, int value, int digits)
+// Writes value as digits decimal digits at p and answers the position after them.
+char* putDigits(char* p, int value, int digits)
 {
-    char buffer[12];
     for (int i = digits - 1; i >= 0; --i) {
-        buffer[i] = char('0' + value % 10);
+        p[i] = char('0' + value % 10);
         value /= 10;
     }
-    out.append(buffer, digits);
+    return p + digits;
 }
 } // namespace
 
@@ -68,21 +68,24 @@ void appendIso(QByteArray& out, double serial)
     const int month = int(mp < 10 ? mp + 3 : mp - 9);
     if (month <= 2)
         ++year;
+    char buffer[24];
+    char* p = buffer;
     if (year < 0) {
-        out.append('-');
+        *p++ = '-';
         year = -year;
     }
-    appendDigits(out, int(year), 4);
-    out.append('-');
-    appendDigits(out, month, 2);
-    out.append('-');
-    appendDigits(out, day, 2);
-    out.append('T');
-    appendDigits(out, int(seconds / 3600), 2);
-    out.append(':');
-    appendDigits(out, int(seconds / 60 % 60), 2);
-    out.append(':');
-    appendDigits(out, int(seconds % 60), 2);
+    p = putDigits(p, int(year % 10000), 4);
+    *p++ = '-';
+    p = putDigits(p, month, 2);
+    *p++ = '-';
+    p = putDigits(p, day, 2);
+    *p++ = 'T';
+    p = putDigits(p, int(seconds / 3600), 2);
+    *p++ = ':';
+    p = putDigits(p, int(seconds / 60 % 60), 2);
+    *p++ = ':';
+    p = putDigits(p, int(seconds % 60), 2);
+    out.append(buffer, p - buffer);
 }
 
 QString toIso(double serial)
