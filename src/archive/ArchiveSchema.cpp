@@ -182,7 +182,7 @@ void ArchiveSchema::copyFieldDefinitions(SqlConnection& target)
             else if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double)
                 values << v.toString();
             else
-                values << quoted(v.toString(), m_dm.QuoteChar);
+                values << quoted(v.toString(), m_dm.Settings.QuoteChar);
         }
         target.execute(QStringLiteral("INSERT INTO DOCFLD VALUES(") + values.join(QLatin1Char(',')) + QLatin1Char(')'));
     }
@@ -208,7 +208,7 @@ void ArchiveSchema::createTables(SqlConnection& target)
         if (m_dm.isArchiveOpen() && m_dm.AdoConnectDoc.hasTable(QStringLiteral("DOCFLD"))) {
             copyFieldDefinitions(target);
         } else {
-            for (const QString& row : defaultFieldRows(m_dm.QuoteChar))
+            for (const QString& row : defaultFieldRows(m_dm.Settings.QuoteChar))
                 target.execute(row);
         }
     });
@@ -244,7 +244,7 @@ void ArchiveSchema::createTables(SqlConnection& target)
             QStringLiteral("PRIMARY KEY (IDNAME)"), QStringLiteral(")")});
         const qint64 next = target.scalar(QStringLiteral("SELECT MAX(DOCID) AS MAX_ID FROM DOCUMENT")).toLongLong() + 1;
         target.execute(QStringList{QStringLiteral("INSERT INTO IDENTNO"), QStringLiteral("(IDNAME,NEXTID)"),
-            QStringLiteral("VALUES (") + quoted(QStringLiteral("DOCID"), m_dm.QuoteChar) + QLatin1Char(',')
+            QStringLiteral("VALUES (") + quoted(QStringLiteral("DOCID"), m_dm.Settings.QuoteChar) + QLatin1Char(',')
                 + QString::number(next) + QLatin1Char(')')});
     });
 }

@@ -1,5 +1,6 @@
 #include "DataMod.h"
 
+#include "archive/DocumentRecords.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "settings/SettingsCatalogue.h"
@@ -24,6 +25,10 @@ TDModul::TDModul(Environment environment)
     m_environment.programFolder = withSlash(m_environment.programFolder);
     setCommonFilesPath(m_environment.commonFilesPath);
     AdoQueryDoc.setConnection(&AdoConnectDoc);
+    AdoQueryBlobs.setConnection(&AdoConnectDoc);
+    AdoTableTmp.setConnection(&AdoConnectDoc);
+    AdoTableTmp.setSql(QStringLiteral("SELECT * FROM TEMPDOC"));
+    m_records = std::make_unique<DocumentRecords>(*this);
 
     // The temporary folder lives in the program folder unless that cannot be written.
     m_tempFolder = m_environment.programFolder + QStringLiteral("tmp/");
@@ -35,7 +40,7 @@ TDModul::TDModul(Environment environment)
 
 TDModul::~TDModul()
 {
-    AdoQueryDoc.hooks() = {};
+    m_records.reset();
 }
 
 QString TDModul::withSlash(QString folder)
@@ -62,6 +67,8 @@ void TDModul::OpenArchive()
 void TDModul::CloseArchive()
 {
     AdoQueryDoc.close();
+    AdoTableTmp.close();
+    AdoQueryBlobs.close();
     AdoConnectionFtiThread.close();
     AdoConnectDoc.close();
 }

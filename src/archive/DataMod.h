@@ -2,14 +2,17 @@
 
 #include "platform/db/SqlConnection.h"
 #include "platform/db/SqlRecordSet.h"
+#include "settings/ProgramSettings.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <mutex>
 
 class Dialogs;
+class DocumentRecords;
 
 // The archive that is open: file name, full path and folder (with a trailing "/"); all empty
 // while none is open.
@@ -47,13 +50,16 @@ public:
     // --- components
     SqlConnection AdoConnectDoc;
     SqlRecordSet AdoQueryDoc;
+    SqlRecordSet AdoQueryBlobs; // the stored note of one document
+    SqlRecordSet AdoTableTmp; // the scratch record of the extended search
     SqlConnection AdoConnectionFtiThread;
 
     // --- state
     TCurrConfigRec CurrentArchive;
     QStringList PreviousQuery; // restored when a new statement fails
     QStringList UserList; // contents of the users file
-    QChar QuoteChar = QLatin1Char('\'');
+    ProgramSettings Settings; // read by the main window or doxarel-cli at start
+    QChar& QuoteChar = Settings.QuoteChar;
 
     Dialogs& dialogs() const { return *m_environment.dialogs; }
     const QString& userName() const { return m_environment.userName; }
@@ -62,6 +68,11 @@ public:
 
     // Expands the macros of a statement line; the interpreter installs itself here.
     std::function<QString(const QString&)> ExpandLine = [](const QString& line) { return line; };
+    // Expands the macros of a stored default value (files made elsewhere: the restricted form).
+    std::function<QString(const QString&)> ExpandText = [](const QString& text) { return text; };
+
+    // The record rules of the document record set, the counters and the choice lists.
+    DocumentRecords& Records() { return *m_records; }
 
     // --- archive operations
     void OpenArchive(); // closes an open archive, then connects to CurrentArchive.FullPath
@@ -100,6 +111,7 @@ private:
     QString makeFolder(const QString& folder) const;
 
     Environment m_environment;
+    std::unique_ptr<DocumentRecords> m_records;
     QString m_commonFilesPath;
     QString m_tempFolder;
     mutable std::mutex m_logMutex;

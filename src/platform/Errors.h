@@ -25,11 +25,30 @@ private:
 class DbError : public DxError
 {
 public:
-    using DxError::DxError;
+    explicit DbError(QString message, int code = 0)
+        : DxError(std::move(message))
+        , m_code(code)
+    {
+    }
+    // The engine's result code (0 when the error did not come from the engine).
+    int code() const { return m_code; }
+    // The database was locked by another connection or program.
+    bool isBusy() const { return (m_code & 0xff) == 5 || (m_code & 0xff) == 6; }
+
+private:
+    int m_code = 0;
 };
 
 // A file could not be read or written.
 class IoError : public DxError
+{
+public:
+    using DxError::DxError;
+};
+
+// An operation was stopped after its failure had been reported to the user; callers end the
+// operation without reporting it again.
+class AbortError : public DxError
 {
 public:
     using DxError::DxError;

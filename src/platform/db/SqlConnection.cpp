@@ -101,7 +101,7 @@ SqlStatement::~SqlStatement()
 
 void SqlStatement::fail() const
 {
-    throw DbError(engineText(m_db));
+    throw DbError(engineText(m_db), sqlite3_extended_errcode(m_db));
 }
 
 bool SqlStatement::step()
@@ -112,8 +112,9 @@ bool SqlStatement::step()
     if (rc == SQLITE_DONE)
         return false;
     const QString text = engineText(m_db);
+    const int code = sqlite3_extended_errcode(m_db);
     sqlite3_reset(m_stmt);
-    throw DbError(text);
+    throw DbError(text, code);
 }
 
 void SqlStatement::reset()
@@ -458,7 +459,22 @@ void SqlConnection::rebuildTable(const QString& table, const QString& column, co
 void SqlConnection::beginTransaction(bool immediate)
 {
     requireOpen();
-    if (m_depth == 0)
+    if (m_depth == 0 && immediate && m_writeLockRetry) {
+        // Each attempt fails at once while another connection writes; the policy waits and decides.
+        sqlite3_busy_timeout(m_db, 0);
+        for (int failures = 1;; ++failures) {
+            try {
+                execute(QStringLiteral("BEGIN IMMEDIATE"));
+                break;
+            } catch (const DbError& error) {
+                if (!error.isBusy() || !m_writeLockRetry(error, failures)) {
+                    sqlite3_busy_timeout(m_db, m_busyTimeout);
+                    throw;
+                }
+            }
+        }
+        sqlite3_busy_timeout(m_db, m_busyTimeout);
+    } else if (m_depth == 0)
         execute(immediate ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
     else
         execute(QStringLiteral("SAVEPOINT dx_%1").arg(m_depth));

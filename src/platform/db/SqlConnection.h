@@ -6,10 +6,12 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
 
+class DbError;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -105,6 +107,13 @@ public:
     // Writes a compacted copy of the archive to target (which must not exist).
     void vacuumInto(const QString& target);
 
+    // Decides, when the write lock of an immediate transaction is held elsewhere, whether to try
+    // again (after waiting as it sees fit); without a policy the busy timeout applies.
+    void setWriteLockRetry(std::function<bool(const DbError&, int failures)> retry)
+    {
+        m_writeLockRetry = std::move(retry);
+    }
+
     void setBusyTimeout(int milliseconds);
     int busyTimeout() const { return m_busyTimeout; }
     sqlite3* handle() const { return m_db; }
@@ -124,6 +133,7 @@ private:
     int m_depth = 0;
     int m_busyTimeout = 5000;
     std::map<QString, TableSchema> m_schemas; // by upper-case table name
+    std::function<bool(const DbError&, int)> m_writeLockRetry;
 };
 
 // A transaction that rolls back unless committed.

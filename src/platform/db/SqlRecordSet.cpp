@@ -186,15 +186,20 @@ bool SqlRecordSet::fetchRow()
         m_allFetched = true;
         return false;
     }
+    if (m_unidirectional && m_rows.size() == 1) {
+        // A forward-only set reuses its one row.
+        Row& row = m_rows.front();
+        row.id = m_nextId++;
+        for (int i = 0; i < int(m_fields.size()); ++i)
+            row.values[size_t(i)] = m_statement->value(i);
+        ++m_firstCached;
+        return true;
+    }
     Row row;
     row.id = m_nextId++;
     row.values.reserve(m_fields.size());
     for (int i = 0; i < int(m_fields.size()); ++i)
         row.values.push_back(m_statement->value(i));
-    if (m_unidirectional && !m_rows.empty()) {
-        m_firstCached += int(m_rows.size());
-        m_rows.clear();
-    }
     m_rows.push_back(std::move(row));
     return true;
 }
