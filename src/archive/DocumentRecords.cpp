@@ -488,7 +488,8 @@ bool DocumentRecords::retryBusy(const QString& counter, const DbError& error, in
             Dialogs::Cancel | Dialogs::Retry | Dialogs::Help, 90006, Dialogs::Cancel);
         if (answer != Dialogs::Retry)
             return false;
-        m_askedAt = failures;
+        m_askedAt = failures; // counting starts anew
+        return true;
     }
     wait(150);
     if (views)
@@ -605,6 +606,23 @@ int DocumentRecords::choiceListIndex(const QString& fieldName) const
         if (ChoiceListNames[i].compare(fieldName, Qt::CaseInsensitive) == 0)
             return int(i);
     return -1;
+}
+
+void DocumentRecords::FillChoiceLists()
+{
+    ChoiceListNames.clear();
+    ChoiceLists.clear();
+    if (!fieldRules || !m_dm.AdoQueryDoc.isActive())
+        return;
+    for (const SqlField& field : m_dm.AdoQueryDoc.fields()) {
+        const auto rule = fieldRules->ruleFor(field.name);
+        if (!rule || !rule->visible || rule->editStyle < 1 || rule->editStyle > 4 || fieldIs(field, "USERNAME"))
+            continue;
+        QString list;
+        LoadItemList(list, field.name);
+        ChoiceListNames << field.name;
+        ChoiceLists << list;
+    }
 }
 
 void DocumentRecords::LoadItemList(QString& buffer, const QString& fieldName)

@@ -88,6 +88,9 @@ public:
     QStringList ChoiceListNames;
     QStringList ChoiceLists;
     int choiceListIndex(const QString& fieldName) const;
+    // Empties the lists in memory and loads, for every visible field of the document record set
+    // whose edit style has a choice list (1 to 4), except USERNAME, its list from ITEMLISTS.
+    void FillChoiceLists();
     static QString ParentPath(const QString& value);
     void LoadUsers();
 

@@ -19,6 +19,7 @@ public:
     {
         int editStyle = 0;
         bool updateList = false;
+        bool visible = true;
     };
     virtual ~FieldRules() = default;
     virtual std::optional<Rule> ruleFor(const QString& fieldName) const = 0;

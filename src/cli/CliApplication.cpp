@@ -1,12 +1,16 @@
 #include "CliApplication.h"
 
+#include "app/ProgramCore.h"
 #include "archive/ArchiveSchema.h"
 #include "archive/DataMod.h"
+#include "archive/DocumentKind.h"
 #include "archive/DocumentQuery.h"
+#include "archive/DocumentRecords.h"
 #include "cli/RowWriter.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
 #include "platform/SystemInfo.h"
 #include "settings/SettingsCatalogue.h"
 #include "sqlwindow/SqlStatementRules.h"
@@ -17,6 +21,7 @@
 #include <QSet>
 
 #include <memory>
+#include <optional>
 
 namespace {
 constexpr int kSuccess = 0;
@@ -29,6 +34,9 @@ Befehle:
   create ARCHIV
   list ARCHIV [--where BEDINGUNG] [--fields F1,F2...] [--format tsv|csv|json]
   sql ARCHIV ANWEISUNG [--format tsv|csv|json]
+  add ARCHIV FELD=WERT...
+  set ARCHIV DOCID FELD=WERT...
+  delete ARCHIV DOCID... [--files]
   config list
   config get NAME
   config set NAME WERT
@@ -82,16 +90,13 @@ public:
         : m_answerYes(yes)
         , m_out(out)
         , m_err(err)
-        , m_hives(configDir.isEmpty() ? defaultSettingsFolder() : configDir)
     {
         m_dialogs.setAnswerYes(yes);
         m_dialogs.setEcho([this](const QString& text) { say(text); });
-        const QString common
-            = SettingsCatalogue::readText(m_hives, *SettingsCatalogue::find(QStringLiteral("CommonFilesPath")));
-        m_dm = std::make_unique<TDModul>(TDModul::Environment{
-            programFolder, common, SystemInfo::userName(), SystemInfo::computerName(), &m_dialogs});
-        for (const QString& problem : SettingsCatalogue::problems(m_hives))
-            logQuietly(problem);
+        m_core = std::make_unique<ProgramCore>(
+            programFolder, configDir, m_dialogs, SystemInfo::userName(), SystemInfo::computerName());
+        m_dm = &m_core->dm();
+        m_core->loadSettings();
     }
 
     int run(const QString& command, const QStringList& args)
@@ -104,6 +109,12 @@ public:
             return sql(args);
         if (command == QLatin1String("config"))
             return config(args);
+        if (command == QLatin1String("add"))
+            return add(args);
+        if (command == QLatin1String("set"))
+            return set(args);
+        if (command == QLatin1String("delete"))
+            return remove(args);
         throw UsageError{QStringLiteral("Unbekannter Befehl \"%1\".").arg(command)};
     }
 
@@ -113,14 +124,6 @@ private:
     {
         text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
         m_err.write((text + QLatin1Char('\n')).toUtf8());
-    }
-
-    void logQuietly(const QString& text)
-    {
-        try {
-            m_dm->WriteLog(text);
-        } catch (const IoError&) {
-        }
     }
 
     // Opens the archive the way the window does; reports and answers false on failure.
@@ -159,6 +162,168 @@ private:
         } catch (const DxError& error) {
             say(error.message());
             return kFailure;
+        }
+        return kSuccess;
+    }
+
+    // Opens the archive with its field definitions and choice lists, for changing records.
+    bool openForRecords(const QString& path)
+    {
+        try {
+            m_core->openArchive(path);
+            return true;
+        } catch (const AbortError&) {
+            return false;
+        } catch (const DxError& error) {
+            m_dm->ShowErrorAndLog(QStringLiteral("Datenbank \"%1\" konnte nicht geöffnet werden.").arg(path)
+                + QStringLiteral(":\n") + error.message());
+            return false;
+        }
+    }
+
+    // FIELD=VALUE arguments; the field names must exist in the document table.
+    std::optional<QList<QPair<QString, QString>>> assignments(const QStringList& args)
+    {
+        QList<QPair<QString, QString>> values;
+        for (const QString& arg : args) {
+            const qsizetype eq = arg.indexOf(QLatin1Char('='));
+            if (eq <= 0)
+                throw UsageError{QStringLiteral("\"%1\" ist keine Zuweisung FELD=WERT.").arg(arg)};
+            const QString name = arg.left(eq).trimmed();
+            const int index = m_dm->AdoQueryDoc.fieldIndex(name);
+            if (index < 0) {
+                say(QStringLiteral("Feld '%1' nicht gefunden.").arg(name));
+                return std::nullopt;
+            }
+            values.append({m_dm->AdoQueryDoc.fields()[size_t(index)].name, arg.mid(eq + 1)});
+        }
+        return values;
+    }
+
+    // Assigns the values to the record being edited or inserted and saves it; on any failure the
+    // change is discarded and the message printed.
+    bool assignAndPost(const QList<QPair<QString, QString>>& values)
+    {
+        SqlRecordSet& records = m_dm->AdoQueryDoc;
+        try {
+            for (const auto& [name, value] : values)
+                records.setText(name, value);
+            records.post();
+            return true;
+        } catch (const AbortError&) {
+        } catch (const DxError& error) {
+            say(error.message());
+        }
+        records.cancel();
+        return false;
+    }
+
+    int add(const QStringList& raw)
+    {
+        const Arguments args = parseArguments(raw, {});
+        if (args.positional.size() < 2)
+            throw UsageError{QStringLiteral("add braucht ein Archiv und mindestens eine Zuweisung FELD=WERT.")};
+        if (!openForRecords(args.positional.front()))
+            return kFailure;
+        const auto values = assignments(args.positional.mid(1));
+        if (!values)
+            return kFailure;
+        for (const auto& value : *values) {
+            if (value.first == QLatin1String("DOCID")) {
+                say(QStringLiteral("Der Schlüssel DOCID wird vergeben und kann nicht gesetzt werden."));
+                return kFailure;
+            }
+        }
+        SqlRecordSet& records = m_dm->AdoQueryDoc;
+        records.append();
+        QString file;
+        for (const auto& [name, value] : *values)
+            if (name == QLatin1String("FILENAME"))
+                file = value;
+        m_dm->Records().SetDatesFromFile(file);
+        if (!assignAndPost(*values))
+            return kFailure;
+        m_out.write(QByteArray::number(m_dm->Records().lastNewKey()) + '\n');
+        return kSuccess;
+    }
+
+    static std::optional<qint64> documentKey(const QString& text)
+    {
+        bool ok = false;
+        const qint64 key = text.toLongLong(&ok);
+        return ok ? std::optional<qint64>(key) : std::nullopt;
+    }
+
+    int set(const QStringList& raw)
+    {
+        const Arguments args = parseArguments(raw, {});
+        if (args.positional.size() < 3)
+            throw UsageError{QStringLiteral("set braucht ein Archiv, einen Schlüssel und mindestens eine Zuweisung.")};
+        const auto key = documentKey(args.positional[1]);
+        if (!key)
+            throw UsageError{QStringLiteral("\"%1\" ist kein Dokumentschlüssel.").arg(args.positional[1])};
+        if (!openForRecords(args.positional.front()))
+            return kFailure;
+        const auto values = assignments(args.positional.mid(2));
+        if (!values)
+            return kFailure;
+        for (const auto& value : *values) {
+            if (value.first == QLatin1String("DOCID")) {
+                say(QStringLiteral("Der Schlüssel DOCID kann nicht geändert werden."));
+                return kFailure;
+            }
+        }
+        if (!m_dm->Records().LocateOrInclude(*key)) {
+            say(QStringLiteral("Das Dokument %1 wurde nicht gefunden.").arg(*key));
+            return kFailure;
+        }
+        m_dm->AdoQueryDoc.edit();
+        return assignAndPost(*values) ? kSuccess : kFailure;
+    }
+
+    int remove(const QStringList& raw)
+    {
+        const Arguments args = parseArguments(raw, {}, {QStringLiteral("--files")});
+        if (args.positional.size() < 2)
+            throw UsageError{QStringLiteral("delete braucht ein Archiv und mindestens einen Schlüssel.")};
+        QList<qint64> keys;
+        for (const QString& text : args.positional.mid(1)) {
+            const auto key = documentKey(text);
+            if (!key)
+                throw UsageError{QStringLiteral("\"%1\" ist kein Dokumentschlüssel.").arg(text)};
+            keys << *key;
+        }
+        if (!openForRecords(args.positional.front()))
+            return kFailure;
+        QStringList numbers;
+        for (qint64 key : keys)
+            numbers << QString::number(key);
+        if (!m_core->query().RunSelect(QStringLiteral("WHERE DOCID IN (%1)").arg(numbers.join(QLatin1Char(',')))))
+            return kFailure;
+        DocumentRecords& rules = m_dm->Records();
+        for (qint64 key : keys) {
+            if (!rules.LocateDocument(key)) {
+                say(QStringLiteral("Das Dokument %1 wurde nicht gefunden.").arg(key));
+                return kFailure;
+            }
+        }
+        LinuxShell shell;
+        for (qint64 key : keys) {
+            rules.LocateDocument(key);
+            const TDocumentKind kind = KindOfKey(m_dm->AdoQueryDoc.text(QStringLiteral("APPLNAME")));
+            const QString file = rules.CurrentFileName();
+            try {
+                m_dm->AdoQueryDoc.remove();
+            } catch (const DxError& error) {
+                say(error.message());
+                return kFailure;
+            }
+            const bool hasFile = kind == TDocumentKind::dtkFile || kind == TDocumentKind::dtkEmail;
+            if (args.has(QStringLiteral("--files")) && hasFile && QFileInfo(file).isFile()
+                && !shell.moveToTrash({file})) {
+                say(QStringLiteral("Die Datei \"%1\" konnte nicht in den Papierkorb verschoben werden.").arg(file));
+                return kFailure;
+            }
         }
         return kSuccess;
     }
@@ -241,8 +406,8 @@ private:
         if (p[0] == QLatin1String("list") && p.size() == 1) {
             QByteArray text;
             for (const auto& entry : SettingsCatalogue::entries())
-                text += (QLatin1String(entry.name) + QLatin1Char('=') + SettingsCatalogue::readText(m_hives, entry)
-                    + QLatin1Char('\n'))
+                text += (QLatin1String(entry.name) + QLatin1Char('=')
+                    + SettingsCatalogue::readText(m_core->settings(), entry) + QLatin1Char('\n'))
                             .toUtf8();
             m_out.write(text);
             return kSuccess;
@@ -251,7 +416,7 @@ private:
             const auto* entry = entryFor(p[1]);
             if (!entry)
                 return kFailure;
-            m_out.write((SettingsCatalogue::readText(m_hives, *entry) + QLatin1Char('\n')).toUtf8());
+            m_out.write((SettingsCatalogue::readText(m_core->settings(), *entry) + QLatin1Char('\n')).toUtf8());
             return kSuccess;
         }
         if (p[0] == QLatin1String("set") && p.size() == 3) {
@@ -259,7 +424,7 @@ private:
             if (!entry)
                 return kFailure;
             try {
-                SettingsCatalogue::writeText(m_hives, *entry, p[2]);
+                SettingsCatalogue::writeText(m_core->settings(), *entry, p[2]);
             } catch (const DxError& error) {
                 say(error.message());
                 return kFailure;
@@ -272,9 +437,9 @@ private:
     bool m_answerYes = false;
     QIODevice& m_out;
     QIODevice& m_err;
-    RegistryHives m_hives;
     ScriptedDialogs m_dialogs;
-    std::unique_ptr<TDModul> m_dm;
+    std::unique_ptr<ProgramCore> m_core;
+    TDModul* m_dm = nullptr;
 };
 } // namespace
 

@@ -3,6 +3,7 @@
 
 #include <QBuffer>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -229,4 +230,100 @@ TEST_F(CliTest, WrongUsageExitsWithTwo)
         EXPECT_TRUE(run.err.contains(QStringLiteral("Aufruf: doxarel-cli")))
             << args.join(QLatin1Char(' ')).toStdString();
     }
+}
+
+TEST_F(CliTest, AddSetAndDeleteGoThroughTheRecordRules)
+{
+    ASSERT_EQ(cli({QStringLiteral("create"), archive}).status, 0);
+    CliRun added
+        = cli({QStringLiteral("add"), archive, QStringLiteral("applname=.TXT"), QStringLiteral("NAME=Brief an Meier"),
+            QStringLiteral("PROJECT=Kunden\\Meier"), QStringLiteral("CREATEDATE=17.05.2004")});
+    ASSERT_EQ(added.status, 0) << added.err.toStdString();
+    EXPECT_EQ(added.out, QStringLiteral("1\n"));
+    EXPECT_EQ(
+        cli({QStringLiteral("add"), archive, QStringLiteral("APPLNAME=vxtext"), QStringLiteral("NAME=Notiz")}).out,
+        QStringLiteral("2\n"));
+    EXPECT_EQ(cli({QStringLiteral("set"), archive, QStringLiteral("1"), QStringLiteral("STATE=erledigt")}).status, 0);
+
+    const QString fields = QStringLiteral("DOCID,APPLNAME,DOCNO,NAME,PROJECT,STATE,FILENAME,FAVORITE,CREATEDATE");
+    EXPECT_EQ(cli({QStringLiteral("list"), archive, QStringLiteral("--fields"), fields}).out,
+        QStringLiteral("DOCID\tAPPLNAME\tDOCNO\tNAME\tPROJECT\tSTATE\tFILENAME\tFAVORITE\tCREATEDATE\n"
+                       "1\t.txt\t1\tBrief an Meier\tKunden\\\\Meier\terledigt\t[automatisch]\tF\t2004-05-17T00:00:00\n"
+                       "2\tvxtext\t2\tNotiz\t\t\t(internes Dokument)\tF\t%1\n")
+            .arg(
+                cli({QStringLiteral("sql"), archive, QStringLiteral("SELECT CREATEDATE FROM DOCUMENT WHERE DOCID = 2")})
+                    .out.section(QLatin1Char('\n'), 1, 1)));
+    EXPECT_EQ(
+        cli({QStringLiteral("sql"), archive, QStringLiteral("SELECT ITMNAME, ITMLIST FROM ITEMLISTS ORDER BY ITMNAME")})
+            .out,
+        QStringLiteral("ITMNAME\tITMLIST\nPROJECT\tKunden\\nKunden\\\\Meier\nSTATE\terledigt\n"));
+
+    EXPECT_EQ(cli({QStringLiteral("delete"), archive, QStringLiteral("1"), QStringLiteral("7")}).status, 1);
+    EXPECT_EQ(cli({QStringLiteral("delete"), archive, QStringLiteral("1")}).status, 0);
+    EXPECT_EQ(cli({QStringLiteral("list"), archive, QStringLiteral("--fields"), QStringLiteral("DOCID")}).out,
+        QStringLiteral("DOCID\n2\n"));
+}
+
+TEST_F(CliTest, BadValuesChangeNothing)
+{
+    ASSERT_EQ(cli({QStringLiteral("create"), archive}).status, 0);
+    ASSERT_EQ(
+        cli({QStringLiteral("add"), archive, QStringLiteral("APPLNAME=.txt"), QStringLiteral("NAME=Alt")}).status, 0);
+    const QByteArray before = cli({QStringLiteral("list"), archive}).out.toUtf8();
+    struct Case
+    {
+        QStringList args;
+        const char* message;
+    };
+    const QList<Case> cases = {
+        {{QStringLiteral("add"), archive, QStringLiteral("APPLNAME=.txt"), QStringLiteral("CREATEDATE=morgen")},
+            "'morgen' ist kein gültiges Datum"},
+        {{QStringLiteral("add"), archive, QStringLiteral("APPLNAME=.txt"),
+             QStringLiteral("NAME=") + QString(51, QLatin1Char('x'))},
+            "ist zu lang: 51 Zeichen"},
+        {{QStringLiteral("add"), archive, QStringLiteral("APPLNAME=.txt"), QStringLiteral("KUNDE=Meier")},
+            "Feld 'KUNDE' nicht gefunden."},
+        {{QStringLiteral("set"), archive, QStringLiteral("1"), QStringLiteral("NAME=Neu"),
+             QStringLiteral("EDITDATE=x")},
+            "'x' ist kein gültiges Datum"},
+        {{QStringLiteral("set"), archive, QStringLiteral("1"), QStringLiteral("DOCID=5")}, "DOCID"},
+        {{QStringLiteral("set"), archive, QStringLiteral("9"), QStringLiteral("NAME=Neu")},
+            "Das Dokument 9 wurde nicht gefunden."},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = cli(c.args);
+        EXPECT_EQ(run.status, 1) << c.message;
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.message))) << run.err.toStdString();
+    }
+    EXPECT_EQ(cli({QStringLiteral("list"), archive}).out.toUtf8(), before);
+    EXPECT_EQ(cli({QStringLiteral("sql"), archive, QStringLiteral("SELECT NEXTID FROM IDENTNO")}).out,
+        QStringLiteral("NEXTID\n2\n"));
+}
+
+TEST_F(CliTest, TwoProcessesAddingAtOnceGetDistinctKeys)
+{
+    ASSERT_EQ(cli({QStringLiteral("create"), archive}).status, 0);
+    const QString program = TestEnv::programFolder() + QStringLiteral("doxarel-cli");
+    const QString script = QStringLiteral("for i in $(seq 500); do \"$0\" --config-dir \"$1\" add \"$2\" APPLNAME=.txt "
+                                          "NAME=\"$3 $i\" >/dev/null || exit 1; done");
+    QProcess first;
+    QProcess second;
+    const QString settingsFolder = TestEnv::home() + QStringLiteral("settings");
+    first.start(
+        QStringLiteral("bash"), {QStringLiteral("-c"), script, program, settingsFolder, archive, QStringLiteral("A")});
+    second.start(
+        QStringLiteral("bash"), {QStringLiteral("-c"), script, program, settingsFolder, archive, QStringLiteral("B")});
+    ASSERT_TRUE(first.waitForFinished(120000));
+    ASSERT_TRUE(second.waitForFinished(120000));
+    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    EXPECT_EQ(
+        cli({QStringLiteral("sql"), archive, QStringLiteral("SELECT COUNT(DISTINCT DOCID) AS N FROM DOCUMENT")}).out,
+        QStringLiteral("N\n1000\n"));
+    EXPECT_EQ(
+        cli({QStringLiteral("sql"), archive,
+                QStringLiteral(
+                    "SELECT NEXTID - (SELECT MAX(DOCID) FROM DOCUMENT) AS D FROM IDENTNO WHERE IDNAME = 'DOCID'")})
+            .out,
+        QStringLiteral("D\n1\n"));
 }

@@ -1,0 +1,95 @@
+#include "ProgramCore.h"
+
+#include "archive/DocumentRecords.h"
+#include "platform/Errors.h"
+#include "settings/SettingsCatalogue.h"
+
+// The record rules ask the field definitions how a field's choice list grows.
+class ProgramCore::FieldRulesOfDefinitions : public FieldRules
+{
+public:
+    explicit FieldRulesOfDefinitions(const TVxDBFields& fields)
+        : m_fields(fields)
+    {
+    }
+    std::optional<Rule> ruleFor(const QString& fieldName) const override
+    {
+        const TVxDBField* field = m_fields.Find(fieldName);
+        if (!field)
+            return std::nullopt;
+        return Rule{field->EditStyle, field->UpdateList, field->Visible};
+    }
+
+private:
+    const TVxDBFields& m_fields;
+};
+
+ProgramCore::ProgramCore(const QString& programFolder, const QString& settingsFolder, Dialogs& dialogs,
+    const QString& userName, const QString& computerName)
+    : m_hives(settingsFolder.isEmpty() ? defaultSettingsFolder() : settingsFolder)
+{
+    const QString common
+        = SettingsCatalogue::readText(m_hives, *SettingsCatalogue::find(QStringLiteral("CommonFilesPath")));
+    m_dm = std::make_unique<TDModul>(TDModul::Environment{programFolder, common, userName, computerName, &dialogs});
+    m_dm->Settings.setProgramFolder(m_dm->ProgramFolder());
+    m_fields = std::make_unique<TVxDBFields>(*m_dm);
+    m_fieldRules = std::make_unique<FieldRulesOfDefinitions>(*m_fields);
+    m_dm->Records().fieldRules = m_fieldRules.get();
+    m_query = std::make_unique<DocumentQuery>(*m_dm);
+    m_dm->Records().setQueryRunner(m_query.get());
+}
+
+ProgramCore::~ProgramCore()
+{
+    if (m_dm) {
+        m_dm->Records().fieldRules = nullptr;
+        m_dm->Records().setQueryRunner(nullptr);
+        m_dm->CloseArchive();
+    }
+}
+
+void ProgramCore::writeLog(const QString& text)
+{
+    try {
+        m_dm->WriteLog(text);
+    } catch (const IoError&) {
+        // Nowhere to write to; the program goes on.
+    }
+}
+
+bool ProgramCore::loadSettings()
+{
+    for (const QString& problem : SettingsCatalogue::problems(m_hives))
+        writeLog(problem);
+    const bool ok
+        = m_dm->Settings.LoadSettings(m_hives, m_dm->dialogs(), [this](const QString& text) { writeLog(text); });
+    m_dm->setCommonFilesPath(m_dm->Settings.Cfg.CommonFilesPath);
+    return ok;
+}
+
+void ProgramCore::openArchive(const QString& path)
+{
+    m_dm->CurrentArchive.setPath(path);
+    try {
+        m_dm->OpenArchive();
+    } catch (...) {
+        m_dm->CurrentArchive.clear();
+        throw;
+    }
+    if (!m_query->RunSelect(QStringLiteral("WHERE DocID=1"))) {
+        closeArchive();
+        throw AbortError(QStringLiteral("Das Archiv \"%1\" enthält keine lesbare Dokumenttabelle.").arg(path));
+    }
+    m_fields->LoadFromArchive(m_dm->AdoConnectDoc);
+    QStringList columns;
+    for (const SqlField& field : m_dm->AdoQueryDoc.fields())
+        columns << field.name;
+    m_fields->AddDefaultDefinitions(columns);
+    m_dm->Records().FillChoiceLists();
+}
+
+void ProgramCore::closeArchive()
+{
+    m_dm->CloseArchive();
+    m_dm->CurrentArchive.clear();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "archive/DataMod.h"
+#include "archive/DocumentQuery.h"
+#include "archive/RecordServices.h"
+#include "platform/Registry.h"
+#include "properties/DBFields.h"
+
+#include <memory>
+
+class Dialogs;
+
+// The program's core parts put together, as the window and doxarel-cli both use them: the
+// settings, the data module with its record rules, the field definitions and the query runner.
+class ProgramCore
+{
+public:
+    ProgramCore(const QString& programFolder, const QString& settingsFolder, Dialogs& dialogs, const QString& userName,
+        const QString& computerName);
+    ~ProgramCore();
+
+    RegistryHives& settings() { return m_hives; }
+    TDModul& dm() { return *m_dm; }
+    TVxDBFields& fields() { return *m_fields; }
+    DocumentQuery& query() { return *m_query; }
+
+    // Reads the settings files and "admin.ini" into the data module's settings; the problems of
+    // the settings files are written to the log. Answers false when a settings file could not be read.
+    bool loadSettings();
+
+    // Opens the archive as the window does: connects, runs the first query (one record at most),
+    // loads the field definitions (with defaults for columns without one) and the choice lists.
+    // Raises the engine's error when the archive cannot be opened.
+    void openArchive(const QString& path);
+    void closeArchive();
+
+private:
+    class FieldRulesOfDefinitions;
+    void writeLog(const QString& text);
+
+    RegistryHives m_hives;
+    std::unique_ptr<TDModul> m_dm;
+    std::unique_ptr<TVxDBFields> m_fields;
+    std::unique_ptr<FieldRules> m_fieldRules;
+    std::unique_ptr<DocumentQuery> m_query;
+};
