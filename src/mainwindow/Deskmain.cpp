@@ -1,5 +1,6 @@
 #include "Deskmain.h"
 
+#include "app/ProgramCore.h"
 #include "archive/ArchiveSchema.h"
 #include "archive/DataMod.h"
 #include "archive/DocumentQuery.h"
@@ -26,11 +27,10 @@ namespace {
 const QString kArchiveFilterCaption = QStringLiteral("Dokumentarchive (*.dva)");
 }
 
-TFormMain::TFormMain(TDModul& dataModule, RegistryHives& settings, QWidget* parent)
+TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     : QMainWindow(parent)
-    , m_dm(dataModule)
-    , m_settings(settings)
-    , m_query(std::make_unique<DocumentQuery>(dataModule))
+    , m_core(core)
+    , m_dm(core.dm())
 {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(RegistryKeys::kProductTitle);
@@ -58,6 +58,14 @@ TFormMain::TFormMain(TDModul& dataModule, RegistryHives& settings, QWidget* pare
     setCentralWidget(m_pages);
     statusBar()->setObjectName(QStringLiteral("StatusBarMain"));
     SetArchiveVisible(false);
+
+    if (!m_core.loadSettings())
+        m_dm.ShowErrorAndLog(QStringLiteral("Fehler beim Lesen der Programmoptionen."));
+    const TWindowCfg& w = m_dm.Settings.WindowCfg;
+    if (m_dm.Settings.UserKeyExisted)
+        setGeometry(w.FormLeft, w.FormTop, w.FormWidth, w.FormHeight);
+    else
+        setGeometry(10, 10, 900, 700);
 }
 
 TFormMain::~TFormMain() = default;
@@ -117,38 +125,20 @@ void TFormMain::showEvent(QShowEvent* event)
 
 void TFormMain::StartUp()
 {
-    Registry& user = m_settings.user();
-    Registry& machine = m_settings.machine();
-    QString path;
-    if (user.readBool(RegistryKeys::kSettings, QStringLiteral("OpenLastDB"), true)) {
-        const QString last = user.readString(RegistryKeys::kSettings, QStringLiteral("LastOpenedDocDB"), QString());
-        if (!last.isEmpty() && QFileInfo::exists(last))
-            path = last;
+    if (m_dm.Settings.FirstRun) {
+        FirstRunSetup();
+        m_dm.Settings.FirstRun = false;
     }
-    if (path.isEmpty())
-        path = machine.readString(RegistryKeys::kSettings, QStringLiteral("DocDataBase"), QString());
-    if (path.isEmpty() || !QFileInfo::exists(path)) {
-        // First start: the default archive in the archive folder.
-        path = m_dm.DefaultArchivePath();
-        if (!QFileInfo::exists(path)) {
-            try {
-                ArchiveSchema(m_dm).CreateArchive(path);
-            } catch (const DxError& error) {
-                m_dm.ShowErrorAndLog(QStringLiteral("Datenbank konnte nicht erstellt werden.") + QStringLiteral(":\n")
-                    + error.message());
-            }
-        }
-        machine.writeString(RegistryKeys::kSettings, QStringLiteral("DocDataBase"), path);
-        machine.flush();
-    }
+    QString path = m_dm.Settings.CurrentArchivePath;
     const QStringList args = QCoreApplication::arguments().mid(1);
     for (const QString& arg : args)
         if (arg.endsWith(QLatin1String(".dva"), Qt::CaseInsensitive) && QFileInfo(arg).isFile())
             path = QFileInfo(arg).absoluteFilePath();
 
-    if (QFileInfo::exists(path)) {
+    if (!m_dm.isArchiveOpen() && !path.isEmpty() && QFileInfo::exists(path)) {
         try {
             LoadArchive(path);
+        } catch (const AbortError&) {
         } catch (const DxError& error) {
             m_dm.ShowErrorAndLog(QStringLiteral("Datenbank \"%1\" konnte nicht geöffnet werden.").arg(path)
                 + QStringLiteral(":\r") + error.message());
@@ -159,15 +149,29 @@ void TFormMain::StartUp()
     UpdateCaption();
 }
 
+void TFormMain::FirstRunSetup()
+{
+    ProgramSettings& settings = m_dm.Settings;
+    settings.Cfg.DocDataBase = m_dm.DefaultArchivePath();
+    settings.SaveSettings(m_core.settings(), false);
+    if (!QFileInfo::exists(settings.Cfg.DocDataBase)) {
+        try {
+            ArchiveSchema(m_dm).CreateArchive(settings.Cfg.DocDataBase);
+        } catch (const DxError& error) {
+            m_dm.ShowErrorAndLog(
+                QStringLiteral("Datenbank konnte nicht erstellt werden.") + QStringLiteral(":\r") + error.message());
+        }
+    }
+    settings.CurrentArchivePath = settings.Cfg.DocDataBase;
+}
+
 void TFormMain::LoadArchive(const QString& path)
 {
     if (m_dm.isArchiveOpen())
         UnloadArchive();
-    m_dm.CurrentArchive.setPath(path);
     try {
-        m_dm.OpenArchive();
+        m_core.openArchive(path);
     } catch (...) {
-        m_dm.CurrentArchive.clear();
         SetArchiveVisible(false);
         UpdateCaption();
         throw;
@@ -181,7 +185,7 @@ void TFormMain::LoadArchive(const QString& path)
 
 void TFormMain::showAllDocuments()
 {
-    m_query->RunSelect(QString());
+    m_core.query().RunSelect(QString());
     m_model->setRecords(&m_dm.AdoQueryDoc);
     const int count = m_dm.AdoQueryDoc.isActive() ? m_dm.AdoQueryDoc.recordCount() : 0;
     PanelTableInfo->setText(
@@ -198,8 +202,7 @@ bool TFormMain::UnloadArchive()
         return false;
     }
     m_model->setRecords(nullptr);
-    m_dm.CloseArchive();
-    m_dm.CurrentArchive.clear();
+    m_core.closeArchive();
     UpdateCaption();
     return true;
 }
@@ -284,9 +287,14 @@ void TFormMain::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    m_settings.user().writeString(
-        RegistryKeys::kSettings, QStringLiteral("LastOpenedDocDB"), m_dm.CurrentArchive.FullPath);
-    m_settings.flush();
+    ProgramSettings& settings = m_dm.Settings;
+    settings.UserCfg.LastOpenedDocDB = m_dm.CurrentArchive.FullPath;
+    const QRect bounds = geometry();
+    settings.WindowCfg.FormLeft = bounds.left();
+    settings.WindowCfg.FormTop = bounds.top();
+    settings.WindowCfg.FormWidth = bounds.width();
+    settings.WindowCfg.FormHeight = bounds.height();
+    settings.SaveSettings(m_core.settings(), true, !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)));
     UnloadArchive();
     event->accept();
 }

@@ -2,13 +2,12 @@
 
 #include <QMainWindow>
 
-class DocumentQuery;
 class DocumentTableModel;
+class ProgramCore;
 class QAction;
 class QLabel;
 class QStackedWidget;
 class QTableView;
-class RegistryHives;
 class TDModul;
 
 // The main window: the archive commands, the catalogue and the status bar.
@@ -16,7 +15,7 @@ class TFormMain : public QMainWindow
 {
     Q_OBJECT
 public:
-    TFormMain(TDModul& dataModule, RegistryHives& settings, QWidget* parent = nullptr);
+    explicit TFormMain(ProgramCore& core, QWidget* parent = nullptr);
     ~TFormMain() override;
 
     void LoadArchive(const QString& path);
@@ -31,6 +30,7 @@ protected:
 
 private:
     void StartUp();
+    void FirstRunSetup();
     void ActFileDBNewExecute();
     void ActFileDbOpenExecute();
     void ActFileDbCloseExecute();
@@ -38,9 +38,8 @@ private:
     void createNoArchivePanel();
     void showAllDocuments();
 
+    ProgramCore& m_core;
     TDModul& m_dm;
-    RegistryHives& m_settings;
-    std::unique_ptr<DocumentQuery> m_query;
     QStackedWidget* m_pages = nullptr;
     QWidget* m_noArchivePanel = nullptr;
     QTableView* DBGridDoc = nullptr;

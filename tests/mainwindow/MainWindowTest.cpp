@@ -1,4 +1,5 @@
 #include "TestEnvironment.h"
+#include "app/ProgramCore.h"
 #include "archive/ArchiveSchema.h"
 #include "archive/DataMod.h"
 #include "mainwindow/Deskmain.h"
@@ -18,25 +19,45 @@ protected:
     void SetUp() override
     {
         common = TestEnv::home() + QStringLiteral("common/");
-        settings = std::make_unique<RegistryHives>(TestEnv::home() + QStringLiteral("settings/"));
-        dm = std::make_unique<TDModul>(TDModul::Environment{
-            TestEnv::programFolder(), common, QStringLiteral("anna"), QStringLiteral("PC1"), &dialogs});
+        write(false, QStringLiteral("CommonFilesPath"), common);
     }
 
     void TearDown() override
     {
         window.reset();
-        dm.reset();
+        core.reset();
     }
+
+    // Writes a value into the user's or the machine's settings before the program starts.
+    void write(bool user, const QString& name, const QString& value)
+    {
+        RegistryHives hives(settingsFolder());
+        (user ? hives.user() : hives.machine())
+            .writeString(QStringLiteral("SOFTWARE\\Wendrich\\Dravonel Lumaris\\Settings"), name, value);
+        ASSERT_TRUE(hives.flush());
+    }
+
+    QString readUser(const QString& name)
+    {
+        RegistryHives hives(settingsFolder());
+        return hives.user().readString(
+            QStringLiteral("SOFTWARE\\Wendrich\\Dravonel Lumaris\\Settings"), name, QString());
+    }
+
+    QString settingsFolder() const { return TestEnv::home() + QStringLiteral("settings/"); }
 
     void start()
     {
-        window = std::make_unique<TFormMain>(*dm, *settings);
+        core = std::make_unique<ProgramCore>(
+            TestEnv::programFolder(), settingsFolder(), dialogs, QStringLiteral("anna"), QStringLiteral("PC1"));
+        window = std::make_unique<TFormMain>(*core);
         window->resize(900, 500);
         window->show();
         ASSERT_TRUE(TestEnv::waitUntil(
             [&] { return window->windowTitle().contains(QLatin1String(" @ ")) || dialogs.asked().size() > 0; }));
     }
+
+    TDModul& dm() { return core->dm(); }
 
     // Saves a picture of the window where DOXAREL_SCREENSHOT_DIR asks for one.
     void screenshot(const QString& name)
@@ -48,32 +69,39 @@ protected:
 
     QString common;
     ScriptedDialogs dialogs;
-    std::unique_ptr<RegistryHives> settings;
-    std::unique_ptr<TDModul> dm;
+    std::unique_ptr<ProgramCore> core;
     std::unique_ptr<TFormMain> window;
 };
 } // namespace
 
 TEST_F(MainWindowTest, FirstStartMakesAndOpensTheDefaultArchive)
 {
+    write(false, QStringLiteral("Initialize"), QStringLiteral("FirstRun"));
     start();
     const QString archive = common + QStringLiteral("Archive/Archiv.dva");
     EXPECT_TRUE(QFileInfo::exists(archive));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna @ Archiv.dva"));
-    EXPECT_EQ(dm->CurrentArchive.FullPath, archive);
+    EXPECT_EQ(dm().CurrentArchive.FullPath, archive);
     EXPECT_TRUE(dialogs.asked().isEmpty());
     window->close();
-    settings = std::make_unique<RegistryHives>(TestEnv::home() + QStringLiteral("settings/"));
-    EXPECT_EQ(settings->user().readString(QStringLiteral("SOFTWARE\\Wendrich\\Dravonel Lumaris\\Settings"),
-                  QStringLiteral("LastOpenedDocDB"), QString()),
-        archive);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna"));
+    EXPECT_EQ(readUser(QStringLiteral("LastOpenedDocDB")), archive);
+
+    // The second start opens the same archive in the same place.
+    window.reset();
+    core.reset();
+    start();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna @ Archiv.dva"));
+    EXPECT_FALSE(dm().Settings.FirstRun);
 }
 
 TEST_F(MainWindowTest, ShowsTheCatalogueOfTheLastArchive)
 {
     const QString archive = TestEnv::home() + QStringLiteral("Kunden.dva");
-    ArchiveSchema(*dm).CreateArchive(archive);
+    {
+        TDModul maker({TestEnv::programFolder(), common, QString(), QString(), &dialogs});
+        ArchiveSchema(maker).CreateArchive(archive);
+    }
     {
         SqlConnection db;
         db.open(archive);
@@ -84,8 +112,7 @@ TEST_F(MainWindowTest, ShowsTheCatalogueOfTheLastArchive)
                            .arg(i + 1)
                            .arg(QString::fromUtf8(names[i])));
     }
-    settings->user().writeString(
-        QStringLiteral("SOFTWARE\\Wendrich\\Dravonel Lumaris\\Settings"), QStringLiteral("LastOpenedDocDB"), archive);
+    write(true, QStringLiteral("LastOpenedDocDB"), archive);
     start();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna @ Kunden.dva"));
     auto* grid = window->findChild<QTableView*>(QStringLiteral("DBGridDoc"));
@@ -99,14 +126,13 @@ TEST_F(MainWindowTest, ShowsTheCatalogueOfTheLastArchive)
 TEST_F(MainWindowTest, AnArchiveThatCannotBeOpenedShowsTheNoArchivePanel)
 {
     const QString broken = TestEnv::writeFile(QStringLiteral("kaputt.dva"), "kein Archiv");
-    settings->user().writeString(
-        QStringLiteral("SOFTWARE\\Wendrich\\Dravonel Lumaris\\Settings"), QStringLiteral("LastOpenedDocDB"), broken);
+    write(true, QStringLiteral("LastOpenedDocDB"), broken);
     start();
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_TRUE(dialogs.messages()[0].startsWith(
         QStringLiteral("Datenbank \"%1\" konnte nicht geöffnet werden.:\r").arg(broken)));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna"));
-    EXPECT_FALSE(dm->isArchiveOpen());
+    EXPECT_FALSE(dm().isArchiveOpen());
     screenshot(QStringLiteral("no-archive.png"));
 }
 
