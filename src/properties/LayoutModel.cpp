@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 // --- files and scaling --------------------------------------------------------------------
@@ -51,7 +53,7 @@ int VxLayout::Scale(int value, int screenPixelsPerInch, int designedPixelsPerInc
     const qint64 remainder = product % designedPixelsPerInch;
     if (2 * std::llabs(remainder) >= designedPixelsPerInch)
         quotient += product < 0 ? -1 : 1;
-    return int(quotient);
+    return int(std::clamp<qint64>(quotient, INT_MIN, INT_MAX));
 }
 
 // --- options ------------------------------------------------------------------------------
