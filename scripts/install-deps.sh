@@ -12,7 +12,7 @@ packages=(
     # tests
     libgtest-dev libgmock-dev
     # programs the archive calls at run time
-    poppler-utils antiword catdoc xdg-utils cups-client sane-utils
+    poppler-utils antiword catdoc xdg-utils libfile-mimeinfo-perl cups-client sane-utils
     # fonts for rendering windows headless
     fonts-dejavu-core
 )
