@@ -1,11 +1,11 @@
 #include "DataMod.h"
 
 #include "archive/DocumentRecords.h"
+#include "mainwindow/dialogs/Helpers.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "settings/SettingsCatalogue.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -156,9 +156,7 @@ QString TDModul::HelpFile() const
 
 QString TDModul::LogPrefix() const
 {
-    return QLatin1Char('[') + QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))
-        + QLatin1Char(' ') + m_environment.userName + QStringLiteral(" an ") + m_environment.computerName
-        + QStringLiteral("]: ");
+    return ::LogPrefix(m_environment.userName, m_environment.computerName) + QStringLiteral(": ");
 }
 
 void TDModul::WriteLog(const QString& text) const

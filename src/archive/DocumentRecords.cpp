@@ -4,6 +4,7 @@
 #include "archive/DataMod.h"
 #include "archive/DocumentKind.h"
 #include "archive/DocumentQuery.h"
+#include "mainwindow/dialogs/StandardMessages.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
@@ -482,11 +483,7 @@ bool DocumentRecords::retryBusy(const QString& counter, const DbError& error, in
     if (failures == 1)
         m_askedAt = 0;
     if (failures - m_askedAt > questionAfter) {
-        const Dialogs::Button answer = m_dm.dialogs().message(Dialogs::Kind::Error,
-            QStringLiteral("Der Schlüsselwert für \"%1\" konnte nicht ermittelt werden:").arg(counter)
-                + QLatin1Char('\r') + error.message(),
-            Dialogs::Cancel | Dialogs::Retry | Dialogs::Help, 90006, Dialogs::Cancel);
-        if (answer != Dialogs::Retry)
+        if (AskKeyValueRetry(m_dm.dialogs(), counter, error.message()) != Dialogs::Retry)
             return false;
         m_askedAt = failures; // counting starts anew
         return true;

@@ -56,14 +56,14 @@ QString ProgramSettings::normalisedFileTypes(const QString& types)
     return result;
 }
 
-bool ProgramSettings::ArchiveExists(const QString& path)
+bool ProgramSettings::ArchiveExists(const QString& path, const QString& tableName)
 {
     if (path.isEmpty())
         return false;
     const QFileInfo info(path);
     if (info.isFile())
         return true;
-    return info.isDir() && QFileInfo::exists(withSlash(path) + QStringLiteral("DOCUMENT.db"));
+    return info.isDir() && QFileInfo::exists(withSlash(path) + tableName + QStringLiteral(".db"));
 }
 
 bool ProgramSettings::readMachine(RegistryHives& hives)

@@ -117,8 +117,9 @@ public:
 
     // A non-empty list gets a leading and a trailing ".".
     static QString normalisedFileTypes(const QString& types);
-    // An archive exists when its file exists, or when the path is a folder with "DOCUMENT.db".
-    static bool ArchiveExists(const QString& path);
+    // An archive exists when its file exists, or when the path is a folder holding the table
+    // tableName + ".db" (an archive stored as separate table files).
+    static bool ArchiveExists(const QString& path, const QString& tableName = QStringLiteral("DOCUMENT"));
 
 private:
     bool readMachine(RegistryHives& hives);
