@@ -500,18 +500,14 @@ qint64 DocumentRecords::takeCounter(
     m_lockCounter = counter;
     m_questionAfter = questionAfter;
     SqlTransaction transaction(connection); // waits for other instances through retryBusy
-    auto row = connection.prepare(QStringLiteral("SELECT NEXTID FROM IDENTNO WHERE IDNAME = ?"));
-    row->bind(1, counter);
-    const bool found = row->step();
-    const qint64 value = found ? row->value(0).toLongLong() : 1;
-    row.reset();
+    const QVariant current
+        = connection.scalar(QStringLiteral("SELECT NEXTID FROM IDENTNO WHERE IDNAME = ?"), {counter});
+    const bool found = !current.isNull();
+    const qint64 value = found ? current.toLongLong() : 1;
     const qint64 next = newValue ? *newValue : value + 1;
-    auto write = connection.prepare(found ? QStringLiteral("UPDATE IDENTNO SET NEXTID = ?1 WHERE IDNAME = ?2")
-                                          : QStringLiteral("INSERT INTO IDENTNO (NEXTID, IDNAME) VALUES (?1, ?2)"));
-    write->bind(1, next);
-    write->bind(2, counter);
-    write->step();
-    write.reset();
+    connection.execute(found ? QStringLiteral("UPDATE IDENTNO SET NEXTID = ? WHERE IDNAME = ?")
+                             : QStringLiteral("INSERT INTO IDENTNO (NEXTID, IDNAME) VALUES (?, ?)"),
+        {next, counter});
     transaction.commit();
     m_lockCounter = kDocId;
     m_questionAfter = 20;
@@ -666,6 +662,25 @@ QString DocumentRecords::ParentPath(const QString& value)
     return parent == value ? QString() : parent;
 }
 
+DocumentRecords::ParsedList& DocumentRecords::parsedList(int index)
+{
+    if (m_parsed.size() < size_t(ChoiceLists.size()))
+        m_parsed.resize(size_t(ChoiceLists.size()));
+    ParsedList& parsed = m_parsed[size_t(index)];
+    const QString& buffer = ChoiceLists[index];
+    const size_t hash = qHash(buffer);
+    if (parsed.valid && parsed.hash == hash && parsed.size == buffer.size())
+        return parsed;
+    parsed.lines = linesOf(buffer);
+    parsed.folded.clear();
+    for (const QString& line : parsed.lines)
+        parsed.folded.insert(line.toCaseFolded());
+    parsed.hash = hash;
+    parsed.size = buffer.size();
+    parsed.valid = true;
+    return parsed;
+}
+
 bool DocumentRecords::AddItemToChoiseList(const QString& fieldName, const QString& input, bool store)
 {
     const int index = choiceListIndex(fieldName);
@@ -681,11 +696,11 @@ bool DocumentRecords::AddItemToChoiseList(const QString& fieldName, const QStrin
     }
     if (!rule->updateList)
         return false;
-    QStringList list = sortedIgnoringCase(linesOf(ChoiceLists[index]));
+    ParsedList& parsed = parsedList(index);
     QString value = input;
     if (value.endsWith(QLatin1Char('\\')))
         value.chop(1);
-    if (value.isEmpty() || list.contains(value, Qt::CaseInsensitive))
+    if (value.isEmpty() || parsed.folded.contains(value.toCaseFolded()))
         return false;
 
     QStringList added;
@@ -695,7 +710,7 @@ bool DocumentRecords::AddItemToChoiseList(const QString& fieldName, const QStrin
     case 3:
     case 4:
         for (QString path = value; !path.isEmpty(); path = ParentPath(path)) {
-            if (list.contains(path, Qt::CaseInsensitive) || added.contains(path, Qt::CaseInsensitive))
+            if (parsed.folded.contains(path.toCaseFolded()) || added.contains(path, Qt::CaseInsensitive))
                 break;
             added.prepend(path); // parents first
         }
@@ -707,8 +722,7 @@ bool DocumentRecords::AddItemToChoiseList(const QString& fieldName, const QStrin
         }
         return false;
     }
-    list = sortedIgnoringCase(list + added);
-    ChoiceLists[index] = list.join(QLatin1Char('\n'));
+    ChoiceLists[index] = sortedIgnoringCase(parsed.lines + added).join(QLatin1Char('\n'));
     if (store) {
         SaveItemList(ChoiceLists[index], ChoiceListNames[index]);
         if (views)

@@ -3,12 +3,14 @@
 #include "archive/RecordServices.h"
 
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class DbError;
 class DocumentQuery;
@@ -110,8 +112,20 @@ private:
     bool retryBusy(const QString& counter, const DbError& error, int failures, int questionAfter);
     QString quote(const QString& text) const;
 
+    // The lines of a list in memory, read again only when its buffer changed.
+    struct ParsedList
+    {
+        bool valid = false;
+        size_t hash = 0;
+        qsizetype size = 0;
+        QStringList lines;
+        QSet<QString> folded; // case-folded lines
+    };
+    ParsedList& parsedList(int index);
+
     TDModul& m_dm;
     DocumentQuery* m_runner = nullptr;
+    std::vector<ParsedList> m_parsed;
     std::unique_ptr<DocumentQuery> m_ownRunner;
     QMap<QString, QString> m_oldValues;
     bool m_oldValuesCaptured = false;

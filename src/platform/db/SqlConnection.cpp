@@ -271,6 +271,7 @@ void SqlConnection::close()
 {
     if (!m_db)
         return;
+    m_statements.clear();
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_depth = 0;
@@ -297,10 +298,68 @@ std::unique_ptr<SqlStatement> SqlConnection::prepare(const QString& sql)
     return std::make_unique<SqlStatement>(m_db, statement.sql);
 }
 
+SqlStatement* SqlConnection::cachedStatement(const QString& key, bool translate)
+{
+    requireOpen();
+    auto it = m_statements.find({translate, key});
+    if (it != m_statements.end())
+        return it->second.get();
+    QString sql = key;
+    if (translate) {
+        const JetDialect::Statement statement = JetDialect::translate(key);
+        if (statement.kind != JetDialect::Statement::Plain || statement.changesSchema)
+            return nullptr; // statements that change the schema are not kept
+        sql = statement.sql;
+    }
+    if (m_statements.size() >= 64)
+        m_statements.clear();
+    auto prepared = std::make_unique<SqlStatement>(m_db, sql);
+    return m_statements.emplace(std::make_pair(translate, key), std::move(prepared)).first->second.get();
+}
+
+QVariant SqlConnection::runCached(const QString& key, bool translate, const QVariantList& parameters, bool wantValue)
+{
+    SqlStatement* statement = cachedStatement(key, translate);
+    if (!statement)
+        return wantValue ? scalar(key) : QVariant(execute(key));
+    statement->reset();
+    for (qsizetype i = 0; i < parameters.size(); ++i)
+        statement->bind(int(i) + 1, parameters[i]);
+    QVariant result;
+    if (wantValue) {
+        if (statement->step() && statement->columnCount() > 0)
+            result = statement->value(0);
+    } else {
+        while (statement->step()) { }
+        result = sqlite3_changes(m_db);
+    }
+    statement->reset(); // a statement left running would keep the archive locked
+    return result;
+}
+
+int SqlConnection::execute(const QString& sql, const QVariantList& parameters)
+{
+    return runCached(sql, true, parameters, false).toInt();
+}
+
+int SqlConnection::executeNative(const QString& sqliteSql, const QVariantList& parameters)
+{
+    return runCached(sqliteSql, false, parameters, false).toInt();
+}
+
+QVariant SqlConnection::scalar(const QString& sql, const QVariantList& parameters)
+{
+    return runCached(sql, true, parameters, true);
+}
+
 int SqlConnection::execute(const QString& sql)
 {
     requireOpen();
+    if (m_statements.count({true, sql}))
+        return runCached(sql, true, {}, false).toInt();
     const JetDialect::Statement statement = JetDialect::translate(sql);
+    if (statement.kind == JetDialect::Statement::Plain && !statement.changesSchema)
+        return runCached(sql, true, {}, false).toInt();
     if (statement.changesSchema)
         forgetSchemas();
     switch (statement.kind) {
@@ -464,7 +523,7 @@ void SqlConnection::beginTransaction(bool immediate)
         sqlite3_busy_timeout(m_db, 0);
         for (int failures = 1;; ++failures) {
             try {
-                execute(QStringLiteral("BEGIN IMMEDIATE"));
+                executeNative(QStringLiteral("BEGIN IMMEDIATE"));
                 break;
             } catch (const DbError& error) {
                 if (!error.isBusy() || !m_writeLockRetry(error, failures)) {
@@ -475,9 +534,9 @@ void SqlConnection::beginTransaction(bool immediate)
         }
         sqlite3_busy_timeout(m_db, m_busyTimeout);
     } else if (m_depth == 0)
-        execute(immediate ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+        executeNative(immediate ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
     else
-        execute(QStringLiteral("SAVEPOINT dx_%1").arg(m_depth));
+        executeNative(QStringLiteral("SAVEPOINT dx_%1").arg(m_depth));
     ++m_depth;
 }
 
@@ -487,9 +546,9 @@ void SqlConnection::commit()
     if (m_depth == 0)
         throw DbError(QStringLiteral("Es ist keine Transaktion aktiv."));
     if (m_depth == 1)
-        execute(QStringLiteral("COMMIT"));
+        executeNative(QStringLiteral("COMMIT"));
     else
-        execute(QStringLiteral("RELEASE dx_%1").arg(m_depth - 1));
+        executeNative(QStringLiteral("RELEASE dx_%1").arg(m_depth - 1));
     --m_depth;
 }
 
@@ -501,10 +560,10 @@ void SqlConnection::rollback()
     --m_depth;
     if (m_depth == 0) {
         if (!sqlite3_get_autocommit(m_db))
-            execute(QStringLiteral("ROLLBACK"));
+            executeNative(QStringLiteral("ROLLBACK"));
     } else {
-        execute(QStringLiteral("ROLLBACK TO dx_%1").arg(m_depth));
-        execute(QStringLiteral("RELEASE dx_%1").arg(m_depth));
+        executeNative(QStringLiteral("ROLLBACK TO dx_%1").arg(m_depth));
+        executeNative(QStringLiteral("RELEASE dx_%1").arg(m_depth));
     }
     forgetSchemas();
 }

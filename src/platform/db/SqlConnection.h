@@ -86,10 +86,15 @@ public:
     // Runs a statement that returns no rows and answers the number of rows it changed.
     int execute(const QString& sql);
     int execute(const QStringList& lines) { return execute(lines.join(QLatin1Char('\n'))); }
+    // The same with values for its "?" parameters; the prepared statement is kept for the next run.
+    int execute(const QString& sql, const QVariantList& parameters);
+    // Runs a statement written for SQLite itself (names in double quotes), kept prepared.
+    int executeNative(const QString& sqliteSql, const QVariantList& parameters = {});
     // Prepares a statement of the archive's dialect.
     std::unique_ptr<SqlStatement> prepare(const QString& sql);
     // The first column of the first row, or a null value.
     QVariant scalar(const QString& sql);
+    QVariant scalar(const QString& sql, const QVariantList& parameters);
 
     QStringList tableNames() const;
     bool hasTable(const QString& table) const;
@@ -126,6 +131,9 @@ private:
     void configure();
     void rebuildTable(const QString& table, const QString& column, const QString* newDefinition);
     void requireOpen() const;
+    // A statement prepared once per text; keyed by the text as given.
+    SqlStatement* cachedStatement(const QString& key, bool translate);
+    QVariant runCached(const QString& key, bool translate, const QVariantList& parameters, bool wantValue);
     void forgetSchemas() { m_schemas.clear(); }
 
     sqlite3* m_db = nullptr;
@@ -133,6 +141,7 @@ private:
     int m_depth = 0;
     int m_busyTimeout = 5000;
     std::map<QString, TableSchema> m_schemas; // by upper-case table name
+    std::map<std::pair<bool, QString>, std::unique_ptr<SqlStatement>> m_statements;
     std::function<bool(const DbError&, int)> m_writeLockRetry;
 };
 

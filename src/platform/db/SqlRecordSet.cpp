@@ -405,6 +405,10 @@ void SqlRecordSet::notifyChange(const SqlField* field)
 
 int SqlRecordSet::fieldIndex(const QString& name) const
 {
+    // Names of the set are looked up often; the first comparison usually hits the exact spelling.
+    for (size_t i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i].name == name)
+            return int(i);
     for (size_t i = 0; i < m_fields.size(); ++i)
         if (m_fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
             return int(i);
@@ -666,10 +670,10 @@ void SqlRecordSet::writeRow()
             ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteSqlName(m_table))
             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                   .arg(quoteSqlName(m_table), columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-        SqlStatement statement(m_connection->handle(), sql);
-        for (size_t k = 0; k < bound.size(); ++k)
-            statement.bind(int(k) + 1, m_buffer[size_t(bound[k])]);
-        statement.step();
+        QVariantList parameters;
+        for (int k : bound)
+            parameters << m_buffer[size_t(k)];
+        m_connection->executeNative(sql, parameters);
         // An integer key left empty was given by the engine.
         if (m_keyFields.size() == 1 && m_buffer[size_t(m_keyFields.front())].isNull()
             && isIntegerKind(m_fields[size_t(m_keyFields.front())].kind))
@@ -690,16 +694,16 @@ void SqlRecordSet::writeRow()
     QStringList keys;
     for (int k : m_keyFields)
         keys << quoteSqlName(m_fields[size_t(k)].originColumn) + QStringLiteral(" = ?");
-    SqlStatement statement(m_connection->handle(),
-        QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-            .arg(quoteSqlName(m_table), assignments.join(QStringLiteral(", ")), keys.join(QStringLiteral(" AND "))));
-    int position = 1;
+    QVariantList parameters;
     for (int i : changed)
-        statement.bind(position++, m_buffer[size_t(i)]);
+        parameters << m_buffer[size_t(i)];
     for (int k : m_keyFields)
-        statement.bind(position++, m_original[size_t(k)]);
-    statement.step();
-    if (sqlite3_changes(m_connection->handle()) == 0)
+        parameters << m_original[size_t(k)];
+    const int updated = m_connection->executeNative(
+        QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+            .arg(quoteSqlName(m_table), assignments.join(QStringLiteral(", ")), keys.join(QStringLiteral(" AND "))),
+        parameters);
+    if (updated == 0)
         throw DbError(QStringLiteral("Der Datensatz wurde nicht gefunden. Er wurde möglicherweise von einem anderen "
                                      "Benutzer gelöscht."));
 }
@@ -791,12 +795,12 @@ void SqlRecordSet::remove()
         QStringList keys;
         for (int k : m_keyFields)
             keys << quoteSqlName(m_fields[size_t(k)].originColumn) + QStringLiteral(" = ?");
-        SqlStatement statement(m_connection->handle(),
-            QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteSqlName(m_table), keys.join(QStringLiteral(" AND "))));
-        int position = 1;
+        QVariantList parameters;
         for (int k : m_keyFields)
-            statement.bind(position++, m_rows[at].values[size_t(k)]);
-        statement.step();
+            parameters << m_rows[at].values[size_t(k)];
+        m_connection->executeNative(
+            QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteSqlName(m_table), keys.join(QStringLiteral(" AND "))),
+            parameters);
         transaction.commit();
     }
     m_rows.erase(m_rows.begin() + qsizetype(at));
