@@ -1,6 +1,7 @@
 #include "ProgramCore.h"
 
 #include "archive/DocumentRecords.h"
+#include "documents/Document.h"
 #include "platform/Errors.h"
 #include "settings/SettingsCatalogue.h"
 
@@ -37,12 +38,15 @@ ProgramCore::ProgramCore(const QString& programFolder, const QString& settingsFo
     m_dm->Records().fieldRules = m_fieldRules.get();
     m_query = std::make_unique<DocumentQuery>(*m_dm);
     m_dm->Records().setQueryRunner(m_query.get());
+    m_documentFiles = std::make_unique<TDocumentFileMaker>(*m_dm, m_dm->Settings, m_shell);
+    m_dm->Records().documentFiles = m_documentFiles.get();
 }
 
 ProgramCore::~ProgramCore()
 {
     if (m_dm) {
         m_dm->Records().fieldRules = nullptr;
+        m_dm->Records().documentFiles = nullptr;
         m_dm->Records().setQueryRunner(nullptr);
         m_dm->CloseArchive();
     }

@@ -4,6 +4,7 @@
 #include "archive/DocumentQuery.h"
 #include "archive/RecordServices.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
 #include "properties/DBFields.h"
 
 #include <memory>
@@ -23,6 +24,7 @@ public:
     TDModul& dm() { return *m_dm; }
     TVxDBFields& fields() { return *m_fields; }
     DocumentQuery& query() { return *m_query; }
+    Shell& shell() { return m_shell; }
 
     // Reads the settings files and "admin.ini" into the data module's settings; the problems of
     // the settings files are written to the log. Answers false when a settings file could not be read.
@@ -43,4 +45,6 @@ private:
     std::unique_ptr<TVxDBFields> m_fields;
     std::unique_ptr<FieldRules> m_fieldRules;
     std::unique_ptr<DocumentQuery> m_query;
+    LinuxShell m_shell;
+    std::unique_ptr<DocumentFiles> m_documentFiles;
 };

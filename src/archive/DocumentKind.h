@@ -3,18 +3,19 @@
 #include <QString>
 
 // What a catalogue entry stands for, by its document type key.
-enum class TDocumentKind { dtkNone, dtkFile, dtkNote, dtkWebLink, dtkEmail };
+enum TDocTypeKind { dtkNone = 0, dtkFile = 1, dtkNote = 2, dtkWebLink = 3, dtkEmail = 4 };
 
-// "" → none, "vxtext" → note, "url" → web address, "email" → e-mail, anything else → file.
-inline TDocumentKind KindOfKey(const QString& key)
+// By exact (case-sensitive) comparison: "" → none, "vxtext" → note, "url" → web address,
+// "email" → e-mail message, anything else → file document.
+inline TDocTypeKind KindOfKey(const QString& key)
 {
     if (key.isEmpty())
-        return TDocumentKind::dtkNone;
+        return dtkNone;
     if (key == QLatin1String("vxtext"))
-        return TDocumentKind::dtkNote;
+        return dtkNote;
     if (key == QLatin1String("url"))
-        return TDocumentKind::dtkWebLink;
+        return dtkWebLink;
     if (key == QLatin1String("email"))
-        return TDocumentKind::dtkEmail;
-    return TDocumentKind::dtkFile;
+        return dtkEmail;
+    return dtkFile;
 }

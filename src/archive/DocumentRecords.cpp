@@ -157,9 +157,10 @@ void DocumentRecords::AdoQueryDocBeforePost(SqlRecordSet& records)
 {
     const int mode = m_dm.Settings.Cfg.FtiCreateMode;
     m_pendingIndex = nullptr;
+    m_createdFile.clear();
     if (records.hasField(QStringLiteral("APPLNAME")))
         records.setText(QStringLiteral("APPLNAME"), records.text(QStringLiteral("APPLNAME")).toLower());
-    const TDocumentKind kind = KindOfKey(records.text(QStringLiteral("APPLNAME")));
+    const TDocTypeKind kind = KindOfKey(records.text(QStringLiteral("APPLNAME")));
 
     qint64 docId = 0;
     try {
@@ -178,18 +179,22 @@ void DocumentRecords::AdoQueryDocBeforePost(SqlRecordSet& records)
             records.setText(QStringLiteral("USERNAME"), m_dm.userName());
         if (records.hasField(QStringLiteral("DOCNO")) && records.text(QStringLiteral("DOCNO")).isEmpty())
             records.setText(QStringLiteral("DOCNO"), QString::number(key));
-        if (kind == TDocumentKind::dtkNote) {
+        if (kind == dtkNote) {
             if (records.hasField(QStringLiteral("FILENAME")))
                 records.setText(QStringLiteral("FILENAME"), kInternalDocument);
-        } else if (kind != TDocumentKind::dtkWebLink && documentFiles) {
+        } else if (kind != dtkWebLink && documentFiles) {
+            const QString before = records.text(QStringLiteral("FILENAME"));
             documentFiles->ensureFile(records);
+            const QString made = records.text(QStringLiteral("FILENAME"));
+            if (!QFileInfo::exists(before) && QFileInfo::exists(made))
+                m_createdFile = made;
         }
         if (mode != 0 && indexUpdates)
             m_pendingIndex = [this](SqlRecordSet& r) { indexUpdates->addRecordWords(r); };
         if (views)
             views->processPendingEvents();
     } else if (mode != 0 && m_oldValuesCaptured && indexUpdates) {
-        if (mode == 2 && kind == TDocumentKind::dtkNote && records.hasField(QStringLiteral("RTFTEXT")) && views
+        if (mode == 2 && kind == dtkNote && records.hasField(QStringLiteral("RTFTEXT")) && views
             && views->noteTextChanged()) {
             m_pendingIndex = [this](SqlRecordSet& r) { indexUpdates->renewRecordWords(r); };
         } else {
@@ -213,12 +218,19 @@ void DocumentRecords::AdoQueryDocBeforePost(SqlRecordSet& records)
 
 bool DocumentRecords::AdoQueryDocPostError(SqlRecordSet& records, const DbError&)
 {
-    if (records.state() != SqlRecordSet::State::Insert)
+    if (records.state() != SqlRecordSet::State::Insert) {
+        m_createdFile.clear();
         return false;
+    }
     const qint64 next = MaxPlusOne(QStringLiteral("DOCUMENT"), kDocId);
     const qint64 key = records.integer(kDocId);
-    if (key >= next || !SetCounter(kDocId, next + 1))
+    if (key >= next || !SetCounter(kDocId, next + 1)) {
+        // The record is not saved: the file made for it goes again.
+        if (!m_createdFile.isEmpty())
+            QFile::remove(m_createdFile);
+        m_createdFile.clear();
         return false;
+    }
     records.setInteger(kDocId, next);
     // The document number that was taken from the refused key follows the new one.
     if (records.hasField(QStringLiteral("DOCNO")) && records.text(QStringLiteral("DOCNO")) == QString::number(key))

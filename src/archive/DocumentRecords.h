@@ -135,5 +135,6 @@ private:
     int m_questionAfter = 20;
     int m_askedAt = 0;
     std::function<void(SqlRecordSet&)> m_pendingIndex;
+    QString m_createdFile; // the document file the current save made
     std::optional<QStringList> m_reservedWords;
 };

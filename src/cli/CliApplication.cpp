@@ -310,7 +310,7 @@ private:
         LinuxShell shell;
         for (qint64 key : keys) {
             rules.LocateDocument(key);
-            const TDocumentKind kind = KindOfKey(m_dm->AdoQueryDoc.text(QStringLiteral("APPLNAME")));
+            const TDocTypeKind kind = KindOfKey(m_dm->AdoQueryDoc.text(QStringLiteral("APPLNAME")));
             const QString file = rules.CurrentFileName();
             try {
                 m_dm->AdoQueryDoc.remove();
@@ -318,7 +318,7 @@ private:
                 say(error.message());
                 return kFailure;
             }
-            const bool hasFile = kind == TDocumentKind::dtkFile || kind == TDocumentKind::dtkEmail;
+            const bool hasFile = kind == dtkFile || kind == dtkEmail;
             if (args.has(QStringLiteral("--files")) && hasFile && QFileInfo(file).isFile()
                 && !shell.moveToTrash({file})) {
                 say(QStringLiteral("Die Datei \"%1\" konnte nicht in den Papierkorb verschoben werden.").arg(file));

@@ -84,19 +84,6 @@ bool matchFrom(const QString& text, qsizetype t, const QString& mask, qsizetype 
 }
 } // namespace
 
-TDocTypeKind KindOfKey(const QString& key)
-{
-    if (key.isEmpty())
-        return dtkNone;
-    if (key == QLatin1String("vxtext"))
-        return dtkNote;
-    if (key == QLatin1String("url"))
-        return dtkWebLink;
-    if (key == QLatin1String("email"))
-        return dtkEmail;
-    return dtkFile;
-}
-
 bool MatchesMask(const QString& text, const QString& mask)
 {
     return matchFrom(text.toCaseFolded(), 0, mask.toCaseFolded(), 0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/DocumentKind.h"
 #include "platform/IniFile.h"
 
 #include <QImage>
@@ -16,11 +17,6 @@ namespace DesktopDatabase {
 class Applications;
 class Icons;
 } // namespace DesktopDatabase
-
-// The kind of a document type key, by exact (case-sensitive) comparison.
-enum TDocTypeKind { dtkNone = 0, dtkFile = 1, dtkNote = 2, dtkWebLink = 3, dtkEmail = 4 };
-
-TDocTypeKind KindOfKey(const QString& key);
 
 // Whether the text matches the file mask, ignoring case: "*" any run of characters, "?" one
 // character, "[a-c]" a set with ranges and "[!a-c]" its negation.

@@ -245,14 +245,23 @@ TEST_F(CliTest, AddSetAndDeleteGoThroughTheRecordRules)
         QStringLiteral("2\n"));
     EXPECT_EQ(cli({QStringLiteral("set"), archive, QStringLiteral("1"), QStringLiteral("STATE=erledigt")}).status, 0);
 
-    const QString fields = QStringLiteral("DOCID,APPLNAME,DOCNO,NAME,PROJECT,STATE,FILENAME,FAVORITE,CREATEDATE");
+    const QString fields = QStringLiteral("DOCID,APPLNAME,DOCNO,NAME,PROJECT,STATE,FAVORITE,CREATEDATE");
+    const QString noteDate
+        = cli({QStringLiteral("sql"), archive, QStringLiteral("SELECT CREATEDATE FROM DOCUMENT WHERE DOCID = 2")})
+              .out.section(QLatin1Char('\n'), 1, 1);
     EXPECT_EQ(cli({QStringLiteral("list"), archive, QStringLiteral("--fields"), fields}).out,
-        QStringLiteral("DOCID\tAPPLNAME\tDOCNO\tNAME\tPROJECT\tSTATE\tFILENAME\tFAVORITE\tCREATEDATE\n"
-                       "1\t.txt\t1\tBrief an Meier\tKunden\\\\Meier\terledigt\t[automatisch]\tF\t2004-05-17T00:00:00\n"
-                       "2\tvxtext\t2\tNotiz\t\t\t(internes Dokument)\tF\t%1\n")
-            .arg(
-                cli({QStringLiteral("sql"), archive, QStringLiteral("SELECT CREATEDATE FROM DOCUMENT WHERE DOCID = 2")})
-                    .out.section(QLatin1Char('\n'), 1, 1)));
+        QStringLiteral("DOCID\tAPPLNAME\tDOCNO\tNAME\tPROJECT\tSTATE\tFAVORITE\tCREATEDATE\n"
+                       "1\t.txt\t1\tBrief an Meier\tKunden\\\\Meier\terledigt\tF\t2004-05-17T00:00:00\n"
+                       "2\tvxtext\t2\tNotiz\t\t\tF\t%1\n")
+            .arg(noteDate));
+    // The file document got its file in the documents folder, by project and name; the note has none.
+    const QStringList files
+        = cli({QStringLiteral("list"), archive, QStringLiteral("--fields"), QStringLiteral("FILENAME")})
+              .out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(files.size(), 3);
+    EXPECT_TRUE(files[1].endsWith(QStringLiteral("/Kunden/Meier/Brief an Meier.txt"))) << files[1].toStdString();
+    EXPECT_TRUE(QFileInfo(files[1]).isFile());
+    EXPECT_EQ(files[2], QStringLiteral("(internes Dokument)"));
     EXPECT_EQ(
         cli({QStringLiteral("sql"), archive, QStringLiteral("SELECT ITMNAME, ITMLIST FROM ITEMLISTS ORDER BY ITMNAME")})
             .out,
@@ -304,8 +313,9 @@ TEST_F(CliTest, TwoProcessesAddingAtOnceGetDistinctKeys)
 {
     ASSERT_EQ(cli({QStringLiteral("create"), archive}).status, 0);
     const QString program = TestEnv::programFolder() + QStringLiteral("doxarel-cli");
-    const QString script = QStringLiteral("for i in $(seq 500); do \"$0\" --config-dir \"$1\" add \"$2\" APPLNAME=.txt "
-                                          "NAME=\"$3 $i\" >/dev/null || exit 1; done");
+    const QString script
+        = QStringLiteral("for i in $(seq 500); do \"$0\" --config-dir \"$1\" add \"$2\" APPLNAME=vxtext "
+                         "NAME=\"$3 $i\" >/dev/null || exit 1; done");
     QProcess first;
     QProcess second;
     const QString settingsFolder = TestEnv::home() + QStringLiteral("settings");
