@@ -793,23 +793,11 @@ bool DocumentRecords::IsDefaultable(const QString& name)
 
 bool DocumentRecords::IsReservedName(const QString& name, bool withExtraWords)
 {
-    if (!m_reservedWords) {
-        m_reservedWords = QStringList();
-        QFile file(m_dm.ReservedWordsFile());
-        if (file.open(QIODevice::ReadOnly)) {
-            for (const QString& line : linesOf(TextCodec::decodeUtf8OrWindows1252(file.readAll())))
-                if (!line.trimmed().isEmpty())
-                    m_reservedWords->append(line.trimmed());
-        } else {
-            m_dm.ShowErrorAndLog(
-                QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(m_dm.ReservedWordsFile()), 5046);
-        }
+    if (!m_reservedWordsRead) {
+        m_reservedWords.Load(m_dm); // a missing file is reported once; no name is reserved then
+        m_reservedWordsRead = true;
     }
-    if (withExtraWords
-        && (name.compare(QLatin1String("RTFTEXT"), Qt::CaseInsensitive) == 0
-            || name.compare(QLatin1String("DOCIMAGE"), Qt::CaseInsensitive) == 0))
-        return true;
-    return m_reservedWords->contains(name.trimmed(), Qt::CaseInsensitive);
+    return m_reservedWords.Contains(name, withExtraWords);
 }
 
 bool DocumentRecords::IsValidFieldName(const QString& name)

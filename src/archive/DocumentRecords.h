@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/RecordServices.h"
+#include "archive/ReservedWords.h"
 
 #include <QMap>
 #include <QSet>
@@ -136,5 +137,6 @@ private:
     int m_askedAt = 0;
     std::function<void(SqlRecordSet&)> m_pendingIndex;
     QString m_createdFile; // the document file the current save made
-    std::optional<QStringList> m_reservedWords;
+    TVxReservedWords m_reservedWords;
+    bool m_reservedWordsRead = false;
 };

@@ -340,7 +340,13 @@ bool MoveDocFile(const QString& source, const QString& target, bool confirm, Dia
     return result.ok && pathExists(target);
 }
 
-bool CopyDocFiles(const QStringList& sources, const QString& targetFolder, Dialogs& dialogs, ProgressSink* progress)
+namespace {
+using Transferring
+    = FileOperations::Result (*)(const FileOperations::Transfers&, ProgressSink*, const FileOperations::Options&);
+
+// Copies or moves files into a folder, asking before an existing file there is replaced.
+bool transferInto(const QStringList& sources, const QString& targetFolder, Dialogs& dialogs, ProgressSink* progress,
+    Transferring operation, const QString& title)
 {
     if (!makeFolder(targetFolder, dialogs))
         return false;
@@ -348,28 +354,25 @@ bool CopyDocFiles(const QStringList& sources, const QString& targetFolder, Dialo
     const auto transfers = transfersInto(sources, targetFolder, dialogs, overwrite);
     if (!transfers)
         return false;
-    TitledProgress titled(progress, Text::tr("Dokumentdateien kopieren"));
+    TitledProgress titled(progress, title);
     FileOperations::Options options;
     options.overwrite = overwrite;
-    const FileOperations::Result result = FileOperations::copyFiles(*transfers, progress ? &titled : nullptr, options);
+    const FileOperations::Result result = operation(*transfers, progress ? &titled : nullptr, options);
     showFailure(dialogs, result);
     return result.ok;
+}
+} // namespace
+
+bool CopyDocFiles(const QStringList& sources, const QString& targetFolder, Dialogs& dialogs, ProgressSink* progress)
+{
+    return transferInto(
+        sources, targetFolder, dialogs, progress, &FileOperations::copyFiles, Text::tr("Dokumentdateien kopieren"));
 }
 
 bool MoveDocFiles(const QStringList& sources, const QString& targetFolder, Dialogs& dialogs, ProgressSink* progress)
 {
-    if (!makeFolder(targetFolder, dialogs))
-        return false;
-    bool overwrite = false;
-    const auto transfers = transfersInto(sources, targetFolder, dialogs, overwrite);
-    if (!transfers)
-        return false;
-    TitledProgress titled(progress, Text::tr("Dokumentdateien verschieben"));
-    FileOperations::Options options;
-    options.overwrite = overwrite;
-    const FileOperations::Result result = FileOperations::moveFiles(*transfers, progress ? &titled : nullptr, options);
-    showFailure(dialogs, result);
-    return result.ok;
+    return transferInto(
+        sources, targetFolder, dialogs, progress, &FileOperations::moveFiles, Text::tr("Dokumentdateien verschieben"));
 }
 
 bool RecycleFiles(const QStringList& files, bool confirm, Dialogs& dialogs, Shell& shell, ProgressSink* progress)

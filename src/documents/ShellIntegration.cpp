@@ -1,5 +1,6 @@
 #include "documents/ShellIntegration.h"
 
+#include "platform/FileOperations.h"
 #include "platform/Registry.h"
 #include "platform/SpecialFolders.h"
 
@@ -44,16 +45,7 @@ bool runTool(const QString& name, const QStringList& arguments)
 
 bool writeFile(const QString& path, const QByteArray& contents)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(contents) != contents.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return FileOperations::writeFileAtomically(path, contents);
 }
 
 // A value of a desktop entry: backslashes and line breaks escaped.

@@ -1,5 +1,6 @@
 #include "documents/TextConversion.h"
 
+#include "platform/FileOperations.h"
 #include "platform/TextCodec.h"
 
 #include <QBuffer>
@@ -66,14 +67,7 @@ QString withoutBlankLines(const QString& text)
 
 bool writeTarget(const QString& target, const QByteArray& contents)
 {
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(contents) != contents.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return FileOperations::writeFileAtomically(target, contents);
 }
 
 // Runs a converter and answers what it wrote to its standard output; nullopt on any failure.

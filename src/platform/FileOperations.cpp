@@ -245,4 +245,18 @@ Result renameFile(const QString& source, const QString& newName)
         result.completed = 1;
     return result;
 }
+bool writeFileAtomically(const QString& path, const QByteArray& contents)
+{
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(contents) != contents.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
 } // namespace FileOperations

@@ -52,4 +52,8 @@ Result moveFiles(const Transfers& transfers, ProgressSink* progress = nullptr, c
 // Gives the file a new name; a relative name is taken in the file's folder. An existing file of
 // that name is not replaced, but a change of letter case alone is allowed.
 Result renameFile(const QString& source, const QString& newName);
+
+// Writes the contents to path in one piece (a temporary file renamed over the target), making the
+// folder when missing; a failure leaves any earlier file as it was.
+bool writeFileAtomically(const QString& path, const QByteArray& contents);
 } // namespace FileOperations

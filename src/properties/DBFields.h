@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/ReservedWords.h"
 #include "platform/db/FieldKind.h"
 
 #include <QList>
@@ -86,25 +87,6 @@ std::optional<TVxDataType> FromFieldKind(FieldKind kind);
 inline const QString kUnknownDataTypeMessage
     = QStringLiteral("Unbekannter Datentyp, führen Sie keine Änderungen an diesem Feld durch!");
 } // namespace TVxDataTypes
-
-// The reserved words from "sqlres.txt" (one word a line, blank lines and lines beginning with
-// ';' or '#' ignored) plus "RTFTEXT" and "DOCIMAGE"; the comparison ignores case.
-class TVxReservedWords
-{
-public:
-    // Reads the file; answers false when it cannot be read (only the two extra words then count).
-    bool Load(const QString& path);
-    // Reads the data module's reserved words file; a missing file is reported ("Die Datei \"%s\"
-    // wurde nicht gefunden." with "sqlres.txt", help topic 5046) through the message-and-log service.
-    bool Load(const TDModul& dm);
-    bool IsLoaded() const { return m_loaded; }
-    bool Contains(const QString& name) const;
-    int Count() const { return int(m_words.size()); }
-
-private:
-    QSet<QString> m_words; // upper case
-    bool m_loaded = false;
-};
 
 // The definitions of all document fields, with the statements that keep DOCFLD and the columns of
 // DOCUMENT in step. Name lookup ignores case. Statements that the engine refuses raise DbError and
