@@ -1,0 +1,241 @@
+#include "FtiFixture.h"
+#include "platform/db/SqlConnection.h"
+
+#include <QFileInfo>
+
+namespace {
+class FtiWordsTest : public FtiFixture
+{
+protected:
+    QStringList split(const QString& text, QStringList* ignored = nullptr)
+    {
+        TFtiWordList list;
+        words->SplitWords(text, list, ignored);
+        return list.words();
+    }
+    QStringList fileWords(const QString& path)
+    {
+        TFtiWordList list;
+        words->CollectFileWords(path, list, 1);
+        return list.words();
+    }
+};
+} // namespace
+
+TEST_F(FtiWordsTest, NormalForms)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"Straße", "strasse"},
+        {"STRASSE", "strasse"},
+        {"Äb", "aeb"},
+        {"HAUSTÜR", "haustuer"},
+        {"Öl", "oel"},
+        {"abcdefghijklmnopqrstuvwxyzabcdefghijklmn", "abcdefghijklmnopqrstuvwxyzabcd"},
+        {"Übergrößenträgerüberwachungsämter", "uebergroessentraegerueberwachu"},
+    };
+    for (const auto& [word, form] : cases)
+        EXPECT_EQ(TFtiWords::NormalForm(QString::fromUtf8(word)).toStdString(), form) << word;
+}
+
+TEST_F(FtiWordsTest, SplitWordsBySettings)
+{
+    struct Case
+    {
+        int ignoreLength;
+        bool ignoreDigits;
+        bool withIgnored;
+        const char* text;
+        const char* words;
+        const char* ignored;
+    };
+    const Case cases[] = {
+        {3, true, false, "Haus und Garten, Haus!", "haus.garten", ""},
+        {3, true, true, "Haus und Garten, Haus!", "haus.garten", "und,Haus"},
+        {3, true, false, "ab Äb abc", "abc", ""},
+        {3, true, true, "ab Äb abc", "aeb.abc", "ab"},
+        {3, true, false, "abc123 xyz", "abc.xyz", ""},
+        {3, false, false, "abc123 xyz", "abc123.xyz", ""},
+        {3, true, false, "Straße STRASSE strasse", "strasse", ""},
+        {1, true, true, "a-b_c/d", "a.b.c.d", ""},
+        {3, true, true, "Café Niño", "caf", "Ni,o"},
+        {3, true, true, "***???\"\"''", "", ""},
+    };
+    for (const Case& c : cases) {
+        dm->Settings.Cfg.FtiIgnoreLength = c.ignoreLength;
+        dm->Settings.Cfg.FtiIgnoreDigits = c.ignoreDigits;
+        words->SetWordCharacters(c.ignoreDigits);
+        QStringList ignored;
+        const QStringList found = split(QString::fromUtf8(c.text), c.withIgnored ? &ignored : nullptr);
+        EXPECT_EQ(found.join(QLatin1Char('.')).toStdString(), c.words) << c.text;
+        EXPECT_EQ(ignored.join(QLatin1Char(',')).toStdString(), c.ignored) << c.text;
+    }
+}
+
+TEST_F(FtiWordsTest, WordListTextHasEachWordBetweenPoints)
+{
+    TFtiWordList list;
+    EXPECT_EQ(list.text(), QStringLiteral("."));
+    words->SplitWords(QStringLiteral("Haus Garten haus"), list);
+    EXPECT_EQ(list.text(), QStringLiteral(".haus.garten."));
+}
+
+TEST_F(FtiWordsTest, StopWordListIsMadeFromItsShippedSourceAtFirstUse)
+{
+    ASSERT_FALSE(QFileInfo::exists(programFolder + QStringLiteral("stopword.lst")));
+    QStringList ignored;
+    EXPECT_EQ(split(QStringLiteral("Der Vertrag über die Lieferung"), &ignored),
+        (QStringList{QStringLiteral("vertrag"), QStringLiteral("lieferung")}));
+    EXPECT_EQ(ignored, (QStringList{QStringLiteral("Der"), QStringLiteral("über"), QStringLiteral("die")}));
+    const QStringList list = QString::fromUtf8(TestEnv::readFile(programFolder + QStringLiteral("stopword.lst")))
+                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_TRUE(list.contains(QStringLiteral("ueber")));
+    EXPECT_TRUE(list.contains(QStringLiteral("dass")));
+    EXPECT_FALSE(list.contains(QStringLiteral("am"))); // shorter than the minimum word length
+    QStringList sorted = list;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(list, sorted);
+}
+
+TEST_F(FtiWordsTest, StopWordFileRule)
+{
+    const QString source = TestEnv::writeFile(QStringLiteral("s.txt"), "  Über \nab\nx1y\nDASS\nWeiß\n\nüberhaupt\n");
+    const QString target = TestEnv::home() + QStringLiteral("s.lst");
+    ASSERT_TRUE(TFtiWords::BuildStopWordFile(source, target, 3, true));
+    EXPECT_EQ(TestEnv::readFile(target), QByteArray("dass\nueber\nueberhaupt\nweiss\n"));
+    ASSERT_TRUE(TFtiWords::BuildStopWordFile(source, target, 3, false));
+    EXPECT_EQ(TestEnv::readFile(target), QByteArray("dass\nueber\nueberhaupt\nweiss\nx1y\n"));
+}
+
+TEST_F(FtiWordsTest, IndexableFilesByTypeListWithLetterCase)
+{
+    dm->Settings.FtiFileTypes = QStringLiteral(".doc.txt.");
+    const QString upper = TestEnv::writeFile(QStringLiteral("REPORT.DOC"), "x");
+    const QString lower = TestEnv::writeFile(QStringLiteral("report.doc"), "x");
+    const QString other = TestEnv::writeFile(QStringLiteral("bild.png"), "x");
+    EXPECT_TRUE(words->IsFileNotIndexable(upper));
+    EXPECT_FALSE(words->IsFileNotIndexable(lower));
+    EXPECT_TRUE(words->IsFileNotIndexable(other));
+    EXPECT_TRUE(words->IsFileNotIndexable(TestEnv::home() + QStringLiteral("fehlt.txt")));
+    EXPECT_FALSE(words->IsFileNotIndexable(QStringLiteral("(internes Dokument)")));
+}
+
+TEST_F(FtiWordsTest, FileContentsAreDecodedAsUtf8OrWindows1252)
+{
+    EXPECT_EQ(fileWords(TestEnv::writeFile(QStringLiteral("u.txt"), "Größe Tür")),
+        (QStringList{QStringLiteral("groesse"), QStringLiteral("tuer")}));
+    EXPECT_EQ(fileWords(TestEnv::writeFile(QStringLiteral("w.txt"),
+                  "Gr\xf6\xdf"
+                  "e T\xfcr")),
+        (QStringList{QStringLiteral("groesse"), QStringLiteral("tuer")}));
+    EXPECT_EQ(fileWords(TestEnv::home() + QStringLiteral("fehlt.txt")), QStringList());
+}
+
+TEST_F(FtiWordsTest, HtmlFilesAreReducedToText)
+{
+    const QString page = TestEnv::writeFile(QStringLiteral("p.html"),
+        "<html><body class=\"haus\"><p>K&auml;se &AMP; Stra&szlig;e</p>\n<b>fett</b> <a href=\"x\"");
+    EXPECT_EQ(fileWords(page),
+        (QStringList{
+            QStringLiteral("kaese"), QStringLiteral("amp"), QStringLiteral("strasse"), QStringLiteral("fett")}));
+}
+
+TEST_F(FtiWordsTest, LargeFilesAreReadUpToTheLimitWithoutCuttingWords)
+{
+    QByteArray bytes(qsizetype(TFtiWords::kPieceSize) - 3, ' ');
+    bytes += "grenzwort ";
+    bytes += QByteArray(qsizetype(TFtiWords::kPieceSize), ' ');
+    bytes += "hinten";
+    const QString path = TestEnv::writeFile(QStringLiteral("big.txt"), bytes);
+    dm->Settings.Cfg.FtiMaxFileSize = 1;
+    EXPECT_EQ(fileWords(path), (QStringList{QStringLiteral("grenzwort")}));
+    dm->Settings.Cfg.FtiMaxFileSize = 0;
+    EXPECT_EQ(fileWords(path), (QStringList{QStringLiteral("grenzwort"), QStringLiteral("hinten")}));
+}
+
+TEST_F(FtiWordsTest, PdfWithoutConverterAddsNoWordsAndIsLogged)
+{
+    const QString pdf = TestEnv::writeFile(QStringLiteral("a.pdf"), "%PDF-1.4 kein Inhalt");
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", TestEnv::home().toUtf8());
+    const QStringList found = fileWords(pdf);
+    qputenv("PATH", path);
+    EXPECT_EQ(found, QStringList());
+    EXPECT_TRUE(logText().contains(QStringLiteral("Die Datei \"pdftotext\" wurde nicht gefunden.. PDF konnte zur "
+                                                  "Indexierung nicht in Textdatei konvertiert werden")))
+        << logText().toStdString();
+}
+
+TEST_F(FtiWordsTest, UnreadablePdfAddsNoWords)
+{
+    const QString pdf = TestEnv::writeFile(QStringLiteral("kaputt.pdf"), "kein pdf sondern text");
+    EXPECT_EQ(fileWords(pdf), QStringList());
+}
+
+TEST_F(FtiWordsTest, NotesGiveTheirText)
+{
+    words->NoteText = [](qint64 key) -> QString { return key == 1 ? QStringLiteral("Notiz Inhalt") : QString(); };
+    EXPECT_EQ(fileWords(QStringLiteral("(internes Dokument)")),
+        (QStringList{QStringLiteral("notiz"), QStringLiteral("inhalt")}));
+}
+
+TEST_F(FtiWordsTest, StoreAddsWordsOnceAndRemovesThem)
+{
+    SqlConnection& c = dm->AdoConnectDoc;
+    words->AddWordToDocument(c, QStringLiteral("haus"), 1, true, false);
+    words->AddWordToDocument(c, QStringLiteral("garten"), 1, true, false);
+    words->AddWordToDocument(c, QStringLiteral("haus"), 2, true, false);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM FTIWORD")).toInt(), 2);
+    EXPECT_EQ(wordsOf(1), (QStringList{QStringLiteral("garten"), QStringLiteral("haus")}));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT NEXTID FROM IDENTNO WHERE IDNAME = 'FTIWORDID'")).toInt(), 3);
+
+    words->AddWordToDocument(c, QStringLiteral("haus"), 1, true, false);
+    EXPECT_TRUE(logText().contains(QStringLiteral(", DocID=1, Wort=haus, SQL.Text=INSERT INTO FTIWID")))
+        << logText().toStdString();
+    EXPECT_EQ(words->ProgressCounter.load(), 4);
+
+    words->RemoveWordFromDocument(c, 1, QStringLiteral("haus"));
+    EXPECT_EQ(wordsOf(1), QStringList{QStringLiteral("garten")});
+    EXPECT_EQ(wordsOf(2), QStringList{QStringLiteral("haus")});
+    words->RemoveAllWordsOfDocument(c, 2);
+    EXPECT_EQ(wordsOf(2), QStringList());
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM FTIWORD")).toInt(), 2);
+}
+
+TEST_F(FtiWordsTest, SingleUserKeysNeverRepeatAStoredKey)
+{
+    dm->Settings.Cfg.MultiUserAccess = false;
+    SqlConnection& c = dm->AdoConnectDoc;
+    c.execute(QStringLiteral("INSERT INTO FTIWORD (WORD, WORDID) VALUES ('alt', 41)"));
+    words->AddWordToDocument(c, QStringLiteral("neu"), 1, true, false);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT WORDID FROM FTIWORD WHERE WORD = 'neu'")).toInt(), 42);
+
+    // Another archive with larger keys: the counter goes on above them.
+    const QString second = TestEnv::home() + QStringLiteral("B.dva");
+    ArchiveSchema(*dm).CreateArchive(second);
+    dm->CurrentArchive.setPath(second);
+    dm->OpenArchive();
+    dm->AdoConnectDoc.execute(QStringLiteral("INSERT INTO FTIWORD (WORD, WORDID) VALUES ('gross', 100)"));
+    words->AddWordToDocument(dm->AdoConnectDoc, QStringLiteral("weiter"), 1, true, false);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT WORDID FROM FTIWORD WHERE WORD = 'weiter'")).toInt(), 101);
+}
+
+TEST_F(FtiWordsTest, FieldWordsComeFromIndexableFieldsAndTheTypeCaption)
+{
+    words->TypeCaption = [](const QString& key) -> QString {
+        return key == QLatin1String(".pdf") ? QStringLiteral("PDF-Dokument") : key;
+    };
+    SqlRecordSet& r = dm->AdoQueryDoc;
+    r.append();
+    r.setText(QStringLiteral("NAME"), QStringLiteral("Angebot Heizung"));
+    r.setText(QStringLiteral("APPLNAME"), QStringLiteral(".pdf"));
+    r.setText(QStringLiteral("NOTES"), QStringLiteral("Rückruf erbeten"));
+    r.setText(QStringLiteral("DOCNO"), QStringLiteral("4711"));
+    TFtiWordList list;
+    words->CollectFieldWords(r, list);
+    r.cancel();
+    EXPECT_TRUE(list.contains(QStringLiteral("angebot")));
+    EXPECT_TRUE(list.contains(QStringLiteral("heizung")));
+    EXPECT_TRUE(list.contains(QStringLiteral("pdf")));
+    EXPECT_TRUE(list.contains(QStringLiteral("dokument")));
+    EXPECT_TRUE(list.contains(QStringLiteral("rueckruf")));
+}
