@@ -2,6 +2,7 @@
 
 #include "archive/DocumentRecords.h"
 #include "documents/Document.h"
+#include "documents/Macros.h"
 #include "platform/Errors.h"
 #include "settings/SettingsCatalogue.h"
 
@@ -40,11 +41,19 @@ ProgramCore::ProgramCore(const QString& programFolder, const QString& settingsFo
     m_dm->Records().setQueryRunner(m_query.get());
     m_documentFiles = std::make_unique<TDocumentFileMaker>(*m_dm, m_dm->Settings, m_shell);
     m_dm->Records().documentFiles = m_documentFiles.get();
+    m_macros = std::make_unique<TMacroInterpreter>(*m_dm, m_shell);
+    m_dm->ExpandLine = [this](const QString& line) { return m_macros->ExpandMacros(line); };
+    // Stored defaults come from files made elsewhere: the restricted form, which asks nothing.
+    m_dm->ExpandText = [this](const QString& text) -> QString {
+        return m_macros->ExpandMacros(text, TMacroInterpreter::Mode::Restricted).value_or(text);
+    };
 }
 
 ProgramCore::~ProgramCore()
 {
     if (m_dm) {
+        m_dm->ExpandLine = [](const QString& line) -> std::optional<QString> { return line; };
+        m_dm->ExpandText = [](const QString& text) -> QString { return text; };
         m_dm->Records().fieldRules = nullptr;
         m_dm->Records().documentFiles = nullptr;
         m_dm->Records().setQueryRunner(nullptr);

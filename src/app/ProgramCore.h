@@ -10,6 +10,7 @@
 #include <memory>
 
 class Dialogs;
+class TMacroInterpreter;
 
 // The program's core parts put together, as the window and doxarel-cli both use them: the
 // settings, the data module with its record rules, the field definitions and the query runner.
@@ -25,6 +26,8 @@ public:
     TVxDBFields& fields() { return *m_fields; }
     DocumentQuery& query() { return *m_query; }
     Shell& shell() { return m_shell; }
+    // The macro interpreter, installed as the data module's expansion of lines and stored texts.
+    TMacroInterpreter& macros() { return *m_macros; }
 
     // Reads the settings files and "admin.ini" into the data module's settings; the problems of
     // the settings files are written to the log. Answers false when a settings file could not be read.
@@ -47,4 +50,5 @@ private:
     std::unique_ptr<DocumentQuery> m_query;
     LinuxShell m_shell;
     std::unique_ptr<DocumentFiles> m_documentFiles;
+    std::unique_ptr<TMacroInterpreter> m_macros;
 };

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class Dialogs;
 class DocumentRecords;
@@ -66,8 +67,10 @@ public:
     const QString& computerName() const { return m_environment.computerName; }
     void setUserName(const QString& name) { m_environment.userName = name; }
 
-    // Expands the macros of a statement line; the interpreter installs itself here.
-    std::function<QString(const QString&)> ExpandLine = [](const QString& line) { return line; };
+    // Expands the macros of a statement line; the interpreter installs itself here. Nothing when
+    // the user cancelled a dialog of the line: its statement is not run then.
+    std::function<std::optional<QString>(const QString&)> ExpandLine
+        = [](const QString& line) -> std::optional<QString> { return line; };
     // Expands the macros of a stored default value (files made elsewhere: the restricted form).
     std::function<QString(const QString&)> ExpandText = [](const QString& text) { return text; };
 

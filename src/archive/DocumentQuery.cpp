@@ -67,8 +67,12 @@ bool DocumentQuery::ExecuteDocQuery(const QStringList& input, Mode mode)
     SqlRecordSet& records = m_dm.AdoQueryDoc;
     QStringList lines;
     lines.reserve(input.size());
-    for (const QString& line : input)
-        lines << m_dm.ExpandLine(line);
+    for (const QString& line : input) {
+        const std::optional<QString> expanded = m_dm.ExpandLine(line);
+        if (!expanded)
+            return false; // a cancelled macro cancels its statement; the current one stays
+        lines << *expanded;
+    }
 
     RunScope scope(records, m_observer);
     records.close();

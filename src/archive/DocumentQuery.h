@@ -30,7 +30,8 @@ public:
     void setObserver(Observer* observer) { m_observer = observer; }
 
     // Runs the lines (each expanded by the macro interpreter first). Answers true when the new
-    // statement ran; false when it failed, was reported, and the previous statement was restored.
+    // statement ran; false when it failed, was reported, and the previous statement was restored,
+    // and false when the user cancelled a macro of a line (nothing runs, the current result stays).
     bool ExecuteDocQuery(const QStringList& lines, Mode mode = Mode::Decide);
     // "SELECT *", "FROM DOCUMENT", then the condition and order lines when not empty.
     bool RunSelect(const QString& condition, const QString& order = {});
