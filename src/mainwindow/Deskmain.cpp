@@ -5,6 +5,7 @@
 #include "archive/DataMod.h"
 #include "archive/DocumentQuery.h"
 #include "mainwindow/DocumentTableModel.h"
+#include "mainwindow/dialogs/StandardMessages.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/Registry.h"
@@ -14,9 +15,13 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTableView>
@@ -57,15 +62,86 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     m_pages->addWidget(work);
     setCentralWidget(m_pages);
     statusBar()->setObjectName(QStringLiteral("StatusBarMain"));
+    m_statusProgress = new QProgressBar(statusBar());
+    m_statusProgress->setObjectName(QStringLiteral("StatusProgressBar"));
+    m_statusProgress->setMaximumWidth(80);
+    m_statusProgress->setTextVisible(false);
+    m_statusProgress->hide();
+    statusBar()->addWidget(m_statusProgress);
     SetArchiveVisible(false);
 
     if (!m_core.loadSettings())
         m_dm.ShowErrorAndLog(QStringLiteral("Fehler beim Lesen der Programmoptionen."));
     const TWindowCfg& w = m_dm.Settings.WindowCfg;
-    if (m_dm.Settings.UserKeyExisted)
+    if (m_dm.Settings.UserKeyExisted) {
         setGeometry(w.FormLeft, w.FormTop, w.FormWidth, w.FormHeight);
-    else
-        setGeometry(10, 10, 900, 700);
+    } else {
+        // A first start: top left, 700 high, smaller where the screen is smaller.
+        const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                              : QRect(0, 0, 1024, 768);
+        setGeometry(10, 10, std::min(900, screen.width() - 20), std::min(700, screen.height() - 20));
+    }
+    m_recentArchives = w.LastOpenedDBs.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    rebuildRecentArchivesMenu();
+}
+
+QStringList TFormMain::AddRecentArchive(QStringList list, const QString& name)
+{
+    if (list.contains(name))
+        list.removeAll(name);
+    else if (list.size() > 2)
+        list.removeLast();
+    list.prepend(name);
+    return list;
+}
+
+void TFormMain::rebuildRecentArchivesMenu()
+{
+    MFileLastOpenedArchives->clear();
+    for (const QString& entry : m_recentArchives) {
+        QAction* action = MFileLastOpenedArchives->addAction(entry);
+        connect(action, &QAction::triggered, this, [this, entry] { MFileLastOpenedArchivesClick(entry); });
+    }
+    MFileLastOpenedArchives->setEnabled(!m_recentArchives.isEmpty());
+}
+
+void TFormMain::MFileLastOpenedArchivesClick(const QString& entry)
+{
+    const QString path = m_dm.ArchiveFolder() + entry;
+    if (!QFileInfo::exists(path)) {
+        ShowFileNotFound(m_dm.dialogs(), path);
+        return;
+    }
+    if (m_dm.IsIndexThreadRunning()) {
+        ShowIndexBusyMessage(m_dm.dialogs());
+        return;
+    }
+    openArchiveReporting(path);
+}
+
+void TFormMain::openArchiveReporting(const QString& path)
+{
+    try {
+        LoadArchive(path);
+    } catch (const AbortError&) {
+    } catch (const DxError& error) {
+        m_dm.ShowErrorAndLog(QStringLiteral("Datenbank \"%1\" konnte nicht geöffnet werden.").arg(path)
+            + QStringLiteral(":\r") + error.message());
+        if (!m_dm.isArchiveOpen())
+            ActFileDbCloseExecute();
+    }
+}
+
+void TFormMain::ShowIndexProgress(int maximum, int position)
+{
+    if (maximum == 0) {
+        m_statusProgress->hide();
+        return;
+    }
+    m_statusProgress->show();
+    m_statusProgress->setMaximum(maximum);
+    m_statusProgress->setValue(position);
+    m_statusProgress->setToolTip(QStringLiteral("Aktualisiere Gesamtindex: noch %1 Wörter").arg(maximum - position));
 }
 
 TFormMain::~TFormMain() = default;
@@ -89,6 +165,8 @@ void TFormMain::createActions()
         QStringLiteral("Archiv öffnen|Öffnet ein vorhandenes Archiv"), &TFormMain::ActFileDbOpenExecute);
     ActFileDbClose = make("ActFileDbClose", QStringLiteral("&Schließen"),
         QStringLiteral("Archiv schließen|Schließt das geöffnete Archiv"), &TFormMain::ActFileDbCloseExecute);
+    MFileLastOpenedArchives = file->addMenu(QStringLiteral("Zuletzt geöffnete Archive"));
+    MFileLastOpenedArchives->setObjectName(QStringLiteral("MFileLastOpenedArchives"));
     file->addSeparator();
     ActFileExit = make(
         "ActFileExit", QStringLiteral("&Beenden"), QStringLiteral("Beenden|Beendet das Programm"), &QWidget::close);
@@ -177,6 +255,10 @@ void TFormMain::LoadArchive(const QString& path)
         throw;
     }
     UpdateCaption();
+    if (m_dm.CurrentArchive.Folder.compare(m_dm.ArchiveFolder(), Qt::CaseInsensitive) == 0) {
+        m_recentArchives = AddRecentArchive(m_recentArchives, m_dm.CurrentArchive.FileName);
+        rebuildRecentArchivesMenu();
+    }
     showAllDocuments();
     SetArchiveVisible(m_dm.AdoQueryDoc.isActive());
     if (!m_dm.AdoQueryDoc.isActive())
@@ -233,6 +315,10 @@ void TFormMain::ActFileDBNewExecute()
     request.folder = m_dm.ArchiveFolder();
     request.filters = {{kArchiveFilterCaption, QStringLiteral("*.dva")}};
     request.defaultSuffix = QStringLiteral("dva");
+    if (m_dm.IsIndexThreadRunning()) {
+        ShowIndexBusyMessage(m_dm.dialogs());
+        return;
+    }
     const auto file = m_dm.dialogs().saveFileName(request);
     if (!file)
         return;
@@ -258,17 +344,13 @@ void TFormMain::ActFileDbOpenExecute()
     request.filters = {{kArchiveFilterCaption, QStringLiteral("*.dva")}};
     request.defaultSuffix = QStringLiteral("dva");
     request.mustExist = true;
-    const auto file = m_dm.dialogs().openFileName(request);
-    if (!file)
+    if (m_dm.IsIndexThreadRunning()) {
+        ShowIndexBusyMessage(m_dm.dialogs());
         return;
-    try {
-        LoadArchive(*file);
-    } catch (const DxError& error) {
-        m_dm.ShowErrorAndLog(QStringLiteral("Datenbank \"%1\" konnte nicht geöffnet werden.").arg(*file)
-            + QStringLiteral(":\r") + error.message());
-        if (!m_dm.isArchiveOpen())
-            ActFileDbCloseExecute();
     }
+    const auto file = m_dm.dialogs().openFileName(request);
+    if (file)
+        openArchiveReporting(*file);
 }
 
 void TFormMain::ActFileDbCloseExecute()
@@ -289,6 +371,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
     }
     ProgramSettings& settings = m_dm.Settings;
     settings.UserCfg.LastOpenedDocDB = m_dm.CurrentArchive.FullPath;
+    settings.WindowCfg.LastOpenedDBs = m_recentArchives.join(QLatin1Char(','));
     const QRect bounds = geometry();
     settings.WindowCfg.FormLeft = bounds.left();
     settings.WindowCfg.FormTop = bounds.top();

@@ -6,6 +6,8 @@ class DocumentTableModel;
 class ProgramCore;
 class QAction;
 class QLabel;
+class QMenu;
+class QProgressBar;
 class QStackedWidget;
 class QTableView;
 class TDModul;
@@ -23,6 +25,12 @@ public:
     void SetArchiveVisible(bool visible);
     void UpdateCaption();
     void SetStatusText(const QString& text);
+    // Progress of a full-text index update in the status bar; a maximum of 0 hides it.
+    void ShowIndexProgress(int maximum, int position);
+
+    // The recent archives: bare file names in the default archive folder, newest first, at most 3.
+    static QStringList AddRecentArchive(QStringList list, const QString& name);
+    const QStringList& recentArchives() const { return m_recentArchives; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -35,6 +43,9 @@ private:
     void ActFileDbOpenExecute();
     void ActFileDbCloseExecute();
     void createActions();
+    void rebuildRecentArchivesMenu();
+    void MFileLastOpenedArchivesClick(const QString& entry);
+    void openArchiveReporting(const QString& path);
     void createNoArchivePanel();
     void showAllDocuments();
 
@@ -49,5 +60,8 @@ private:
     QAction* ActFileDbOpen = nullptr;
     QAction* ActFileDbClose = nullptr;
     QAction* ActFileExit = nullptr;
+    QMenu* MFileLastOpenedArchives = nullptr;
+    QProgressBar* m_statusProgress = nullptr;
+    QStringList m_recentArchives;
     bool m_started = false;
 };

@@ -9,7 +9,10 @@
 #include "platform/db/SqlRecordSet.h"
 
 #include <QAbstractItemModelTester>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 #include <QTableView>
 
 namespace {
@@ -155,4 +158,47 @@ TEST(DocumentTableModel, PassesTheModelChecks)
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("NAME"));
     model.setRecords(nullptr);
     EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST(RecentArchives, NewestFirstAtMostThreeWithoutDuplicates)
+{
+    QStringList list;
+    for (const char* name : {"a.dva", "b.dva", "c.dva", "d.dva"})
+        list = TFormMain::AddRecentArchive(list, QLatin1String(name));
+    EXPECT_EQ(list, (QStringList{"d.dva", "c.dva", "b.dva"}));
+    EXPECT_EQ(TFormMain::AddRecentArchive(list, QStringLiteral("b.dva")), (QStringList{"b.dva", "d.dva", "c.dva"}));
+}
+
+TEST_F(MainWindowTest, ArchivesOfTheArchiveFolderAreRememberedAcrossStarts)
+{
+    const QString folder = common + QStringLiteral("Archive/");
+    QDir().mkpath(folder);
+    const QString outside = TestEnv::home() + QStringLiteral("Anderswo.dva");
+    {
+        TDModul maker({TestEnv::programFolder(), common, QString(), QString(), &dialogs});
+        for (const QString& path : {folder + QStringLiteral("Eins.dva"), folder + QStringLiteral("Zwei.dva"), outside})
+            ArchiveSchema(maker).CreateArchive(path);
+    }
+    write(true, QStringLiteral("LastOpenedDocDB"), folder + QStringLiteral("Eins.dva"));
+    start();
+    QMetaObject::invokeMethod(window.get(), [&] { window->LoadArchive(folder + QStringLiteral("Zwei.dva")); });
+    TestEnv::waitUntil([&] { return window->windowTitle().endsWith(QLatin1String("Zwei.dva")); });
+    window->LoadArchive(outside);
+    EXPECT_EQ(window->recentArchives(), (QStringList{"Zwei.dva", "Eins.dva"}));
+    window->close();
+    EXPECT_EQ(readUser(QStringLiteral("LastOpenedDBs")), QStringLiteral("Zwei.dva,Eins.dva"));
+
+    window.reset();
+    core.reset();
+    start();
+    EXPECT_EQ(window->recentArchives(), (QStringList{"Zwei.dva", "Eins.dva"}));
+    auto* menu = window->findChild<QMenu*>(QStringLiteral("MFileLastOpenedArchives"));
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(menu->actions().size(), 2);
+    QFile::remove(folder + QStringLiteral("Eins.dva"));
+    menu->actions()[1]->trigger();
+    EXPECT_TRUE(dialogs.messages().contains(
+        QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(folder + QStringLiteral("Eins.dva"))));
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna @ Zwei.dva"));
 }
