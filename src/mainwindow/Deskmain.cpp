@@ -12,6 +12,7 @@
 #include "settings/RegistryKeys.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -30,7 +31,27 @@
 
 namespace {
 const QString kArchiveFilterCaption = QStringLiteral("Dokumentarchive (*.dva)");
-}
+
+// What the window adds around a run of the document query: the wait cursor and the status text.
+class WindowQueryObserver : public DocumentQuery::Observer
+{
+public:
+    explicit WindowQueryObserver(TFormMain& window)
+        : m_window(window)
+    {
+    }
+    void runStarting() override { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    void statusText(const QString& text) override
+    {
+        m_window.SetStatusText(text);
+        m_window.statusBar()->repaint();
+    }
+    void runFinished() override { QApplication::restoreOverrideCursor(); }
+
+private:
+    TFormMain& m_window;
+};
+} // namespace
 
 TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     : QMainWindow(parent)
@@ -83,6 +104,10 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     }
     m_recentArchives = w.LastOpenedDBs.split(QLatin1Char(','), Qt::SkipEmptyParts);
     rebuildRecentArchivesMenu();
+
+    m_queryObserver = std::make_unique<WindowQueryObserver>(*this);
+    m_core.query().setObserver(m_queryObserver.get());
+    connect(DBGridDoc->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TFormMain::UpdateTableInfo);
 }
 
 QStringList TFormMain::AddRecentArchive(QStringList list, const QString& name)
@@ -144,7 +169,10 @@ void TFormMain::ShowIndexProgress(int maximum, int position)
     m_statusProgress->setToolTip(QStringLiteral("Aktualisiere Gesamtindex: noch %1 Wörter").arg(maximum - position));
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain()
+{
+    m_core.query().setObserver(nullptr);
+}
 
 void TFormMain::createActions()
 {
@@ -268,11 +296,32 @@ void TFormMain::LoadArchive(const QString& path)
 void TFormMain::showAllDocuments()
 {
     m_core.query().RunSelect(QString());
+    m_model->setCaptions([this](const QString& name) { return m_core.fields().CaptionOf(name); });
     m_model->setRecords(&m_dm.AdoQueryDoc);
-    const int count = m_dm.AdoQueryDoc.isActive() ? m_dm.AdoQueryDoc.recordCount() : 0;
-    PanelTableInfo->setText(
-        QStringLiteral("Tabelle: alle Dokumente") + QStringLiteral(": ") + QStringLiteral("%1 Dokumente").arg(count));
+    // Hidden fields get no column.
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        const TVxDBField* field
+            = m_core.fields().Find(m_model->headerData(column, Qt::Horizontal, Qt::UserRole).toString());
+        DBGridDoc->setColumnHidden(column, field && !field->Visible);
+    }
+    m_tableTitle = QStringLiteral("Tabelle: alle Dokumente");
+    const int count = m_model->rowCount();
+    m_countText.clear();
+    if (m_dm.Settings.Cfg.ShowDocCount)
+        m_countText = (count == 1 ? QStringLiteral("1 ") + QStringLiteral("Dokument")
+                                  : QString::number(count) + QLatin1Char(' ') + QStringLiteral("Dokumente"))
+            + QStringLiteral(", ");
+    if (count > 0)
+        DBGridDoc->selectRow(0);
+    UpdateTableInfo();
     DBGridDoc->resizeColumnsToContents();
+}
+
+void TFormMain::UpdateTableInfo()
+{
+    const int selected = int(DBGridDoc->selectionModel()->selectedRows().size());
+    PanelTableInfo->setText(
+        m_tableTitle + QStringLiteral(": ") + m_countText + QStringLiteral("%1 markiert").arg(selected));
 }
 
 bool TFormMain::UnloadArchive()

@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+#include "archive/DocumentQuery.h"
+
 class DocumentTableModel;
 class ProgramCore;
 class QAction;
@@ -48,6 +50,7 @@ private:
     void openArchiveReporting(const QString& path);
     void createNoArchivePanel();
     void showAllDocuments();
+    void UpdateTableInfo();
 
     ProgramCore& m_core;
     TDModul& m_dm;
@@ -63,5 +66,8 @@ private:
     QMenu* MFileLastOpenedArchives = nullptr;
     QProgressBar* m_statusProgress = nullptr;
     QStringList m_recentArchives;
+    QString m_tableTitle = QStringLiteral("Tabelle: alle Dokumente");
+    QString m_countText;
+    std::unique_ptr<DocumentQuery::Observer> m_queryObserver;
     bool m_started = false;
 };

@@ -31,11 +31,16 @@ QVariant DocumentTableModel::data(const QModelIndex& index, int role) const
 
 QVariant DocumentTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    // The user role of a column header is the field name itself.
+    if (role == Qt::UserRole && orientation == Qt::Horizontal && m_records && section >= 0
+        && section < int(m_records->fields().size()))
+        return m_records->fields()[size_t(section)].name;
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Vertical)
         return section + 1;
     if (!m_records || section < 0 || section >= int(m_records->fields().size()))
         return {};
-    return m_records->fields()[size_t(section)].name;
+    const QString& name = m_records->fields()[size_t(section)].name;
+    return m_captions ? m_captions(name) : name;
 }

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QTableView>
 
@@ -122,7 +123,14 @@ TEST_F(MainWindowTest, ShowsTheCatalogueOfTheLastArchive)
     ASSERT_TRUE(grid);
     ASSERT_EQ(grid->model()->rowCount(), 3);
     EXPECT_EQ(grid->model()->index(1, 3).data().toString(), QStringLiteral("Rechnung Müller"));
+    EXPECT_EQ(grid->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Name"));
+    EXPECT_TRUE(grid->isColumnHidden(14)); // FTIUPDATE is not shown
     EXPECT_EQ(grid->model()->index(1, 12).data().toString(), QStringLiteral("17.05.2004 12:00:00"));
+    auto* info = window->findChild<QLabel*>(QStringLiteral("PanelTableInfo"));
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->text(), QStringLiteral("Tabelle: alle Dokumente: 3 Dokumente, 1 markiert"));
+    grid->selectAll();
+    EXPECT_EQ(info->text(), QStringLiteral("Tabelle: alle Dokumente: 3 Dokumente, 3 markiert"));
     screenshot(QStringLiteral("mainwindow.png"));
 }
 
@@ -156,6 +164,8 @@ TEST(DocumentTableModel, PassesTheModelChecks)
     EXPECT_EQ(model.rowCount(), 20);
     EXPECT_EQ(model.index(19, 1).data().toString(), QStringLiteral("Zeile 20"));
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("NAME"));
+    model.setCaptions([](const QString& name) { return name.toLower(); });
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("name"));
     model.setRecords(nullptr);
     EXPECT_EQ(model.rowCount(), 0);
 }
