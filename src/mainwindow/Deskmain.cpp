@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStackedWidget>
@@ -203,19 +204,28 @@ void TFormMain::createActions()
 
 void TFormMain::createNoArchivePanel()
 {
+    // The logo at the left (when the program folder has one), the message and the link beside it.
     m_noArchivePanel = new QWidget(m_pages);
-    auto* layout = new QVBoxLayout(m_noArchivePanel);
-    layout->setContentsMargins(150, 80, 40, 40);
+    m_noArchivePanel->setObjectName(QStringLiteral("PanelNoArchive"));
+    int left = 60 + 50 + 40;
+    const QString logoFile = m_dm.ProgramFolder() + QStringLiteral("logo.bmp");
+    const QPixmap logo(logoFile);
+    if (!logo.isNull()) {
+        auto* image = new QLabel(m_noArchivePanel);
+        image->setPixmap(logo);
+        image->setToolTip(logoFile);
+        image->setGeometry(60, 80, logo.width(), logo.height());
+        left = 60 + logo.width() + 40;
+    }
     auto* none = new QLabel(QStringLiteral("Es ist kein Archiv geöffnet"), m_noArchivePanel);
+    none->move(left, 80);
     auto* open
         = new QLabel(QStringLiteral("<a href=\"open\" style=\"color:blue\">Archiv öffnen</a>"), m_noArchivePanel);
+    open->setObjectName(QStringLiteral("LabelOpenArchive"));
     open->setToolTip(QStringLiteral("Archiv öffnen"));
     open->setCursor(Qt::PointingHandCursor);
+    open->move(left, 80 + 35);
     connect(open, &QLabel::linkActivated, this, &TFormMain::ActFileDbOpenExecute);
-    layout->addWidget(none);
-    layout->addSpacing(15);
-    layout->addWidget(open);
-    layout->addStretch();
     m_pages->addWidget(m_noArchivePanel);
 }
 

@@ -145,6 +145,18 @@ TEST_F(MainWindowTest, AnArchiveThatCannotBeOpenedShowsTheNoArchivePanel)
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna"));
     EXPECT_FALSE(dm().isArchiveOpen());
     screenshot(QStringLiteral("no-archive.png"));
+
+    // The link opens an archive exactly as the menu command does.
+    auto* link = window->findChild<QLabel*>(QStringLiteral("LabelOpenArchive"));
+    ASSERT_TRUE(link);
+    const QString good = TestEnv::home() + QStringLiteral("Gut.dva");
+    {
+        TDModul maker({TestEnv::programFolder(), common, QString(), QString(), &dialogs});
+        ArchiveSchema(maker).CreateArchive(good);
+    }
+    dialogs.queueText(good);
+    Q_EMIT link->linkActivated(QStringLiteral("open"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna @ Gut.dva"));
 }
 
 TEST(DocumentTableModel, PassesTheModelChecks)
