@@ -4,7 +4,7 @@
 #include "archive/ArchiveSchema.h"
 #include "archive/DataMod.h"
 #include "archive/DocumentQuery.h"
-#include "mainwindow/DocumentTableModel.h"
+#include "mainwindow/DocumentGridModel.h"
 #include "mainwindow/dialogs/StandardMessages.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
@@ -26,8 +26,8 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
-#include <QTableView>
 #include <QTimer>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
@@ -72,14 +72,26 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     PanelTableInfo = new QLabel(work);
     PanelTableInfo->setObjectName(QStringLiteral("PanelTableInfo"));
     PanelTableInfo->setMinimumHeight(32);
-    DBGridDoc = new QTableView(work);
+    m_groupPanel = new QLabel(work);
+    m_groupPanel->setObjectName(QStringLiteral("GroupPanel"));
+    m_groupPanel->setMinimumHeight(24);
+    m_groupPanel->setFrameShape(QFrame::StyledPanel);
+    DBGridDoc = new QTreeView(work);
     DBGridDoc->setObjectName(QStringLiteral("DBGridDoc"));
+    DBGridDoc->setToolTip(QStringLiteral("Suchergebnis, Doppelklick öffnet das Dokument"));
     DBGridDoc->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGridDoc->setSelectionMode(QAbstractItemView::ExtendedSelection);
     DBGridDoc->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGridDoc->verticalHeader()->setDefaultSectionSize(20);
-    m_model = new DocumentTableModel(this);
+    DBGridDoc->setUniformRowHeights(true);
+    DBGridDoc->setRootIsDecorated(false);
+    DBGridDoc->setAlternatingRowColors(true);
+    m_model = new DocumentGridModel(this);
     DBGridDoc->setModel(m_model);
+    DBGridDoc->header()->setContextMenuPolicy(Qt::CustomContextMenu);
+    DBGridDoc->header()->setDefaultAlignment(Qt::AlignCenter);
+    connect(DBGridDoc->header(), &QWidget::customContextMenuRequested, this, &TFormMain::showHeaderPopup);
     layout->addWidget(PanelTableInfo);
+    layout->addWidget(m_groupPanel);
     layout->addWidget(DBGridDoc);
     m_pages->addWidget(work);
     setCentralWidget(m_pages);
@@ -310,26 +322,156 @@ void TFormMain::showAllDocuments()
     m_model->setRecords(&m_dm.AdoQueryDoc);
     // Hidden fields get no column.
     for (int column = 0; column < m_model->columnCount(); ++column) {
-        const TVxDBField* field
-            = m_core.fields().Find(m_model->headerData(column, Qt::Horizontal, Qt::UserRole).toString());
+        const TVxDBField* field = m_core.fields().Find(
+            m_model->headerData(column, Qt::Horizontal, DocumentGridModel::FieldNameRole).toString());
         DBGridDoc->setColumnHidden(column, field && !field->Visible);
     }
     m_tableTitle = QStringLiteral("Tabelle: alle Dokumente");
-    const int count = m_model->rowCount();
+    const int count = m_model->recordCount();
     m_countText.clear();
     if (m_dm.Settings.Cfg.ShowDocCount)
         m_countText = (count == 1 ? QStringLiteral("1 ") + QStringLiteral("Dokument")
                                   : QString::number(count) + QLatin1Char(' ') + QStringLiteral("Dokumente"))
             + QStringLiteral(", ");
+    groupingChanged();
     if (count > 0)
-        DBGridDoc->selectRow(0);
+        DBGridDoc->setCurrentIndex(m_model->index(0, 0));
     UpdateTableInfo();
-    DBGridDoc->resizeColumnsToContents();
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        DBGridDoc->resizeColumnToContents(column);
+}
+
+int TFormMain::selectedRecordCount() const
+{
+    int count = 0;
+    for (const QModelIndex& index : DBGridDoc->selectionModel()->selectedRows())
+        if (m_model->recordOf(index) >= 0)
+            ++count;
+    return count;
+}
+
+void TFormMain::groupingChanged()
+{
+    QStringList levels;
+    for (int column : m_model->groupColumns())
+        levels << m_model->caption(column);
+    m_groupPanel->setText(levels.isEmpty()
+            ? QStringLiteral("Keine Gruppierung (rechte Maustaste auf eine Spaltenüberschrift)")
+            : QStringLiteral("Gruppiert nach: ") + levels.join(QStringLiteral(" › ")));
+    DBGridDoc->setRootIsDecorated(m_model->isGrouped());
+    // Group rows span the whole width.
+    std::function<void(const QModelIndex&)> span = [&](const QModelIndex& parent) {
+        for (int row = 0; row < m_model->rowCount(parent); ++row) {
+            const QModelIndex index = m_model->index(row, 0, parent);
+            if (m_model->recordOf(index) < 0) {
+                DBGridDoc->setFirstColumnSpanned(row, parent, true);
+                span(index);
+            }
+        }
+    };
+    if (m_model->isGrouped()) {
+        span({});
+        DBGridDoc->expandAll();
+    }
+    UpdateTableInfo();
+}
+
+void TFormMain::changeView(const std::function<void()>& change)
+{
+    QList<int> selected;
+    for (const QModelIndex& index : DBGridDoc->selectionModel()->selectedRows())
+        if (m_model->recordOf(index) >= 0)
+            selected << m_model->recordOf(index);
+    const int current = m_model->recordOf(DBGridDoc->currentIndex());
+    change();
+    groupingChanged();
+    QItemSelection selection;
+    for (int record : selected) {
+        const QModelIndex index = m_model->indexOfRecord(record);
+        selection.select(index, index);
+    }
+    DBGridDoc->selectionModel()->select(selection, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    if (current >= 0)
+        DBGridDoc->selectionModel()->setCurrentIndex(m_model->indexOfRecord(current), QItemSelectionModel::NoUpdate);
+    UpdateTableInfo();
+}
+
+bool TFormMain::DBGridDocAddGroupColumn(int column)
+{
+    if (!m_model->canGroupBy(column)) {
+        SetStatusText(QStringLiteral("Eine Gruppierung nach \"%1\" ist nicht möglich").arg(m_model->caption(column)));
+        return false;
+    }
+    changeView([this, column] { m_model->addGroupColumn(column); });
+    return true;
+}
+
+void TFormMain::ActViewEndGroupingExecute()
+{
+    changeView([this] { m_model->endGrouping(); });
+}
+
+void TFormMain::showHeaderPopup(const QPoint& position)
+{
+    const int column = DBGridDoc->header()->logicalIndexAt(position);
+    if (column < 0)
+        return;
+    const QString caption = m_model->caption(column);
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("PopupDBGridHeader"));
+    const bool grouping = m_model->groupColumns().contains(column);
+    Qt::SortOrder current = Qt::AscendingOrder;
+    bool sorted = false;
+    for (const auto& [sortColumn, order] : m_model->sortColumns())
+        if (sortColumn == column) {
+            sorted = true;
+            current = order;
+        }
+    auto sortBy = [this, column, sorted, current](Qt::SortOrder order) {
+        changeView([=] {
+            if (sorted && current == order)
+                m_model->clearSorting(); // choosing the current direction again removes the sorting
+            else
+                m_model->sort(column, order);
+        });
+    };
+    QAction* ascending
+        = menu.addAction(QStringLiteral("&Aufsteigend sortieren"), this, [=] { sortBy(Qt::AscendingOrder); });
+    ascending->setCheckable(true);
+    ascending->setChecked(sorted && current == Qt::AscendingOrder);
+    QAction* descending
+        = menu.addAction(QStringLiteral("A&bsteigend sortieren"), this, [=] { sortBy(Qt::DescendingOrder); });
+    descending->setCheckable(true);
+    descending->setChecked(sorted && current == Qt::DescendingOrder);
+    QAction* reset = menu.addAction(
+        QStringLiteral("&Sortierung zurücksetzen"), this, [this] { changeView([this] { m_model->clearSorting(); }); });
+    reset->setVisible(!m_model->sortColumns().isEmpty());
+    menu.addSeparator();
+    QAction* group = menu.addAction(
+        QStringLiteral("Nach diesem Feld &gruppieren"), this, [this, column] { DBGridDocAddGroupColumn(column); });
+    group->setEnabled(!grouping && m_model->canGroupBy(column));
+    QAction* ungroup
+        = menu.addAction(QStringLiteral("Gruppierung aufheben"), this, &TFormMain::ActViewEndGroupingExecute);
+    ungroup->setVisible(m_model->isGrouped());
+    menu.addAction(QStringLiteral("Knoten öffnen"), DBGridDoc, &QTreeView::expandAll)->setVisible(m_model->isGrouped());
+    menu.addAction(QStringLiteral("Knoten schließen"), DBGridDoc, &QTreeView::collapseAll)
+        ->setVisible(m_model->isGrouped());
+    menu.addSeparator();
+    QAction* hide = menu.addAction(
+        QStringLiteral("Spalte a&usblenden"), this, [this, column] { DBGridDoc->setColumnHidden(column, true); });
+    hide->setEnabled(!grouping);
+    menu.addAction(
+        QStringLiteral("&Optimale Breite"), this, [this, column] { DBGridDoc->resizeColumnToContents(column); });
+    menu.addAction(QStringLiteral("Optimale Breite a&ller Spalten"), this, [this] {
+        for (int c = 0; c < m_model->columnCount(); ++c)
+            DBGridDoc->resizeColumnToContents(c);
+    });
+    menu.exec(DBGridDoc->header()->mapToGlobal(position));
 }
 
 void TFormMain::UpdateTableInfo()
 {
-    const int selected = int(DBGridDoc->selectionModel()->selectedRows().size());
+    const int selected = selectedRecordCount();
     PanelTableInfo->setText(
         m_tableTitle + QStringLiteral(": ") + m_countText + QStringLiteral("%1 markiert").arg(selected));
 }

@@ -2,16 +2,18 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 #include "archive/DocumentQuery.h"
 
-class DocumentTableModel;
+class DocumentGridModel;
 class ProgramCore;
 class QAction;
 class QLabel;
 class QMenu;
 class QProgressBar;
 class QStackedWidget;
-class QTableView;
+class QTreeView;
 class TDModul;
 
 // The main window: the archive commands, the catalogue and the status bar.
@@ -29,6 +31,10 @@ public:
     void SetStatusText(const QString& text);
     // Progress of a full-text index update in the status bar; a maximum of 0 hides it.
     void ShowIndexProgress(int maximum, int position);
+    // Makes the column the last grouping level; a column the grid cannot group by is refused
+    // with a status text.
+    bool DBGridDocAddGroupColumn(int column);
+    void ActViewEndGroupingExecute();
 
     // The recent archives: bare file names in the default archive folder, newest first, at most 3.
     static QStringList AddRecentArchive(QStringList list, const QString& name);
@@ -51,13 +57,19 @@ private:
     void createNoArchivePanel();
     void showAllDocuments();
     void UpdateTableInfo();
+    void showHeaderPopup(const QPoint& position);
+    void groupingChanged();
+    // Changes the grid's grouping or sorting and keeps the selected records selected.
+    void changeView(const std::function<void()>& change);
+    int selectedRecordCount() const;
 
     ProgramCore& m_core;
     TDModul& m_dm;
     QStackedWidget* m_pages = nullptr;
     QWidget* m_noArchivePanel = nullptr;
-    QTableView* DBGridDoc = nullptr;
-    DocumentTableModel* m_model = nullptr;
+    QTreeView* DBGridDoc = nullptr;
+    DocumentGridModel* m_model = nullptr;
+    QLabel* m_groupPanel = nullptr;
     QLabel* PanelTableInfo = nullptr;
     QAction* ActFileDBNew = nullptr;
     QAction* ActFileDbOpen = nullptr;

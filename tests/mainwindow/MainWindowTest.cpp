@@ -3,7 +3,7 @@
 #include "archive/ArchiveSchema.h"
 #include "archive/DataMod.h"
 #include "mainwindow/Deskmain.h"
-#include "mainwindow/DocumentTableModel.h"
+#include "mainwindow/DocumentGridModel.h"
 #include "platform/Dialogs.h"
 #include "platform/Registry.h"
 #include "platform/db/SqlRecordSet.h"
@@ -14,7 +14,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
-#include <QTableView>
+#include <QStatusBar>
+#include <QTreeView>
 
 namespace {
 class MainWindowTest : public testing::Test
@@ -119,7 +120,7 @@ TEST_F(MainWindowTest, ShowsTheCatalogueOfTheLastArchive)
     write(true, QStringLiteral("LastOpenedDocDB"), archive);
     start();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna @ Kunden.dva"));
-    auto* grid = window->findChild<QTableView*>(QStringLiteral("DBGridDoc"));
+    auto* grid = window->findChild<QTreeView*>(QStringLiteral("DBGridDoc"));
     ASSERT_TRUE(grid);
     ASSERT_EQ(grid->model()->rowCount(), 3);
     EXPECT_EQ(grid->model()->index(1, 3).data().toString(), QStringLiteral("Rechnung Müller"));
@@ -132,6 +133,17 @@ TEST_F(MainWindowTest, ShowsTheCatalogueOfTheLastArchive)
     grid->selectAll();
     EXPECT_EQ(info->text(), QStringLiteral("Tabelle: alle Dokumente: 3 Dokumente, 3 markiert"));
     screenshot(QStringLiteral("mainwindow.png"));
+
+    EXPECT_FALSE(window->DBGridDocAddGroupColumn(0));
+    EXPECT_EQ(
+        window->statusBar()->currentMessage(), QStringLiteral("Eine Gruppierung nach \"Schlüssel\" ist nicht möglich"));
+    ASSERT_TRUE(window->DBGridDocAddGroupColumn(4)); // the project
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(grid->model()->index(0, 0).data().toString(), QStringLiteral("Projekt: Kunden (3)"));
+    EXPECT_EQ(info->text(), QStringLiteral("Tabelle: alle Dokumente: 3 Dokumente, 3 markiert"));
+    screenshot(QStringLiteral("mainwindow-grouped.png"));
+    window->ActViewEndGroupingExecute();
+    EXPECT_EQ(grid->model()->rowCount(), 3);
 }
 
 TEST_F(MainWindowTest, AnArchiveThatCannotBeOpenedShowsTheNoArchivePanel)
@@ -159,25 +171,69 @@ TEST_F(MainWindowTest, AnArchiveThatCannotBeOpenedShowsTheNoArchivePanel)
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna @ Gut.dva"));
 }
 
-TEST(DocumentTableModel, PassesTheModelChecks)
+namespace {
+// A small catalogue for the grid: name, category and notes.
+struct GridFixture
 {
-    const QString path = TestEnv::home() + QStringLiteral("m.dva");
+    GridFixture()
+    {
+        db.create(TestEnv::home() + QStringLiteral("grid.dva"));
+        db.execute(QStringLiteral("CREATE TABLE T (DOCID INTEGER NOT NULL, NAME TEXT(20), CATEGORY TEXT(20), "
+                                  "NOTES LONGTEXT, PRIMARY KEY (DOCID))"));
+        const char* rows[][2] = {{"Brief", "Rechnung"}, {"Angebot 1", "Angebot"}, {"Zahlung", "rechnung"},
+            {"Notiz", nullptr}, {"Mahnung", "Rechnung"}};
+        int id = 1;
+        for (const auto& row : rows)
+            db.execute(QStringLiteral("INSERT INTO T (DOCID, NAME, CATEGORY) VALUES (?, ?, ?)"),
+                {id++, QString::fromUtf8(row[0]), row[1] ? QVariant(QString::fromUtf8(row[1])) : QVariant()});
+        records.setSql(QStringLiteral("SELECT * FROM T"));
+        records.open();
+    }
     SqlConnection db;
-    db.create(path);
-    db.execute(QStringLiteral("CREATE TABLE T (ID INTEGER NOT NULL, NAME TEXT(20), PRIMARY KEY (ID))"));
-    for (int i = 1; i <= 20; ++i)
-        db.execute(QStringLiteral("INSERT INTO T VALUES (%1, 'Zeile %1')").arg(i));
-    SqlRecordSet records(&db);
-    records.setSql(QStringLiteral("SELECT * FROM T"));
-    records.open();
-    DocumentTableModel model;
+    SqlRecordSet records{&db};
+};
+
+QStringList namesUnder(const DocumentGridModel& model, const QModelIndex& parent)
+{
+    QStringList names;
+    for (int row = 0; row < model.rowCount(parent); ++row)
+        names << model.index(row, 1, parent).data().toString();
+    return names;
+}
+} // namespace
+
+TEST(DocumentGridModel, GroupsSortsAndPassesTheModelChecks)
+{
+    GridFixture f;
+    DocumentGridModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    model.setRecords(&records);
-    EXPECT_EQ(model.rowCount(), 20);
-    EXPECT_EQ(model.index(19, 1).data().toString(), QStringLiteral("Zeile 20"));
+    model.setRecords(&f.records);
+    ASSERT_EQ(model.rowCount(), 5);
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("NAME"));
-    model.setCaptions([](const QString& name) { return name.toLower(); });
-    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("name"));
+    model.setCaptions(
+        [](const QString& name) { return name == QLatin1String("CATEGORY") ? QStringLiteral("Gruppe") : name; });
+
+    EXPECT_FALSE(model.canGroupBy(0)); // the key
+    EXPECT_FALSE(model.canGroupBy(3)); // a long text
+    EXPECT_FALSE(model.addGroupColumn(3));
+    ASSERT_TRUE(model.addGroupColumn(2));
+    model.sort(1, Qt::DescendingOrder);
+    ASSERT_EQ(model.rowCount(), 3); // no value, Angebot, Rechnung (letter case ignored)
+    EXPECT_EQ(model.index(0, 0).data().toString(), QStringLiteral("Gruppe:  (1)"));
+    EXPECT_EQ(model.index(2, 0).data().toString(), QStringLiteral("Gruppe: Rechnung (3)"));
+    EXPECT_EQ(model.recordOf(model.index(2, 0)), -1);
+    EXPECT_EQ(namesUnder(model, model.index(2, 0)), (QStringList{"Zahlung", "Mahnung", "Brief"}));
+
+    const QModelIndex mahnung = model.indexOfRecord(4, 1);
+    EXPECT_EQ(mahnung.data().toString(), QStringLiteral("Mahnung"));
+    EXPECT_EQ(model.recordOf(mahnung), 4);
+    EXPECT_EQ(model.parent(mahnung), model.index(2, 0));
+
+    model.endGrouping();
+    EXPECT_FALSE(model.isGrouped());
+    EXPECT_EQ(namesUnder(model, {}), (QStringList{"Zahlung", "Notiz", "Mahnung", "Brief", "Angebot 1"}));
+    model.clearSorting();
+    EXPECT_EQ(namesUnder(model, {}).first(), QStringLiteral("Brief"));
     model.setRecords(nullptr);
     EXPECT_EQ(model.rowCount(), 0);
 }

@@ -434,6 +434,16 @@ QVariant SqlRecordSet::value(int field) const
     return field >= 0 && field < int(values.size()) ? values[size_t(field)] : QVariant();
 }
 
+QVariant SqlRecordSet::valueAt(int row, int field) const
+{
+    if (isEditing() && row == m_current)
+        return value(field);
+    const int at = row - m_firstCached;
+    if (at < 0 || at >= int(m_rows.size()) || field < 0 || field >= int(m_fields.size()))
+        return {};
+    return m_rows[size_t(at)].values[size_t(field)];
+}
+
 QString SqlRecordSet::text(const QString& name) const
 {
     const int index = requireField(name);

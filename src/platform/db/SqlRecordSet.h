@@ -107,6 +107,8 @@ public:
     bool hasField(const QString& name) const { return fieldIndex(name) >= 0; }
     const SqlField& field(const QString& name) const; // raises when missing
     QVariant value(int field) const;
+    // A value of a row already read, without moving the cursor (null for rows not read yet).
+    QVariant valueAt(int row, int field) const;
     QVariant value(const QString& name) const { return value(requireField(name)); }
     bool isNull(const QString& name) const { return value(name).isNull(); }
     QString text(const QString& name) const; // the display text of the value

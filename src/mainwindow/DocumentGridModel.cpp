@@ -1,0 +1,247 @@
+#include "DocumentGridModel.h"
+
+#include "platform/db/SqlRecordSet.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+int compareValues(const QVariant& a, const QVariant& b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() == b.isNull() ? 0 : (a.isNull() ? -1 : 1);
+    const int ta = a.typeId();
+    const int tb = b.typeId();
+    const bool numbers = (ta == QMetaType::LongLong || ta == QMetaType::Double)
+        && (tb == QMetaType::LongLong || tb == QMetaType::Double);
+    if (numbers) {
+        const double x = a.toDouble();
+        const double y = b.toDouble();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    return a.toString().compare(b.toString(), Qt::CaseInsensitive);
+}
+} // namespace
+
+void DocumentGridModel::setRecords(SqlRecordSet* records)
+{
+    beginResetModel();
+    m_records = records && records->isActive() ? records : nullptr;
+    m_recordCount = m_records ? m_records->recordCount() : 0;
+    if (!m_records) {
+        m_groupColumns.clear();
+        m_sortColumns.clear();
+    }
+    rebuild();
+    endResetModel();
+}
+
+QString DocumentGridModel::caption(int column) const
+{
+    if (!m_records || column < 0 || column >= int(m_records->fields().size()))
+        return {};
+    const QString& name = m_records->fields()[size_t(column)].name;
+    return m_captions ? m_captions(name) : name;
+}
+
+bool DocumentGridModel::canGroupBy(int column) const
+{
+    if (!m_records || column < 0 || column >= int(m_records->fields().size()))
+        return false;
+    const SqlField& field = m_records->fields()[size_t(column)];
+    if (field.name.compare(QLatin1String("DOCID"), Qt::CaseInsensitive) == 0)
+        return false;
+    return !isMemoKind(field.kind) && !isBinaryKind(field.kind);
+}
+
+bool DocumentGridModel::addGroupColumn(int column)
+{
+    if (!canGroupBy(column) || m_groupColumns.contains(column))
+        return false;
+    beginResetModel();
+    m_groupColumns.append(column);
+    rebuild();
+    endResetModel();
+    return true;
+}
+
+void DocumentGridModel::removeGroupColumn(int column)
+{
+    if (!m_groupColumns.contains(column))
+        return;
+    beginResetModel();
+    m_groupColumns.removeAll(column);
+    rebuild();
+    endResetModel();
+}
+
+void DocumentGridModel::endGrouping()
+{
+    // Removed level by level, the last one first.
+    while (!m_groupColumns.isEmpty())
+        removeGroupColumn(m_groupColumns.last());
+}
+
+void DocumentGridModel::sort(int column, Qt::SortOrder order)
+{
+    setSortColumns(column < 0 ? QList<QPair<int, Qt::SortOrder>>() : QList<QPair<int, Qt::SortOrder>>{{column, order}});
+}
+
+void DocumentGridModel::setSortColumns(const QList<QPair<int, Qt::SortOrder>>& columns)
+{
+    beginResetModel();
+    m_sortColumns = columns;
+    rebuild();
+    endResetModel();
+}
+
+int DocumentGridModel::compareRecords(int a, int b, int column) const
+{
+    return compareValues(m_records->valueAt(a, column), m_records->valueAt(b, column));
+}
+
+QString DocumentGridModel::cellText(int record, int column) const
+{
+    return SqlRecordSet::displayText(m_records->fields()[size_t(column)], m_records->valueAt(record, column));
+}
+
+void DocumentGridModel::rebuild()
+{
+    m_nodes.assign(1, Node());
+    m_nodeOfRecord.assign(size_t(m_recordCount), -1);
+    if (!m_records)
+        return;
+
+    // Records in the order of their groups, then of the sorted columns, then as read.
+    std::vector<int> order(static_cast<size_t>(m_recordCount));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
+        for (int column : m_groupColumns)
+            if (const int c = compareRecords(a, b, column))
+                return c < 0;
+        for (const auto& [column, direction] : m_sortColumns)
+            if (const int c = compareRecords(a, b, column))
+                return direction == Qt::AscendingOrder ? c < 0 : c > 0;
+        return false;
+    });
+
+    std::vector<int> open(static_cast<size_t>(m_groupColumns.size()), -1); // the group node open at each level
+    for (int record : order) {
+        int parent = 0;
+        for (qsizetype level = 0; level < m_groupColumns.size(); ++level) {
+            const int column = m_groupColumns[level];
+            int& current = open[size_t(level)];
+            const bool same = current >= 0 && m_nodes[size_t(current)].parent == parent
+                && compareRecords(m_nodes[size_t(current)].record, record, column) == 0;
+            if (!same) {
+                Node group;
+                group.parent = parent;
+                group.level = int(level);
+                group.record = record; // the first record of the group stands for its value
+                group.groupText = cellText(record, column);
+                group.rowInParent = int(m_nodes[size_t(parent)].children.size());
+                m_nodes.push_back(group);
+                current = int(m_nodes.size()) - 1;
+                m_nodes[size_t(parent)].children.push_back(current);
+                for (qsizetype deeper = level + 1; deeper < m_groupColumns.size(); ++deeper)
+                    open[size_t(deeper)] = -1;
+            }
+            Node& groupNode = m_nodes[size_t(current)];
+            ++groupNode.count;
+            // The group shows its value as the record read first wrote it.
+            if (record < groupNode.record) {
+                groupNode.record = record;
+                groupNode.groupText = cellText(record, column);
+            }
+            parent = current;
+        }
+        Node leaf;
+        leaf.parent = parent;
+        leaf.record = record;
+        leaf.rowInParent = int(m_nodes[size_t(parent)].children.size());
+        m_nodes.push_back(leaf);
+        m_nodes[size_t(parent)].children.push_back(int(m_nodes.size()) - 1);
+        m_nodeOfRecord[size_t(record)] = int(m_nodes.size()) - 1;
+    }
+}
+
+int DocumentGridModel::recordOf(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return -1;
+    const Node& node = m_nodes[size_t(index.internalId())];
+    return node.level >= 0 ? -1 : node.record;
+}
+
+QModelIndex DocumentGridModel::indexOfRecord(int record, int column) const
+{
+    if (record < 0 || record >= int(m_nodeOfRecord.size()) || m_nodeOfRecord[size_t(record)] < 0)
+        return {};
+    const int node = m_nodeOfRecord[size_t(record)];
+    return createIndex(m_nodes[size_t(node)].rowInParent, column, quintptr(node));
+}
+
+QModelIndex DocumentGridModel::index(int row, int column, const QModelIndex& parent) const
+{
+    const int parentNode = parent.isValid() ? int(parent.internalId()) : 0;
+    if (parentNode >= int(m_nodes.size()) || column < 0 || column >= columnCount())
+        return {};
+    const auto& children = m_nodes[size_t(parentNode)].children;
+    if (row < 0 || row >= int(children.size()))
+        return {};
+    return createIndex(row, column, quintptr(children[size_t(row)]));
+}
+
+QModelIndex DocumentGridModel::parent(const QModelIndex& child) const
+{
+    if (!child.isValid())
+        return {};
+    const int parentNode = m_nodes[size_t(child.internalId())].parent;
+    if (parentNode <= 0)
+        return {};
+    return createIndex(m_nodes[size_t(parentNode)].rowInParent, 0, quintptr(parentNode));
+}
+
+int DocumentGridModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid() && parent.column() != 0)
+        return 0;
+    const int node = parent.isValid() ? int(parent.internalId()) : 0;
+    return node < int(m_nodes.size()) ? int(m_nodes[size_t(node)].children.size()) : 0;
+}
+
+int DocumentGridModel::columnCount(const QModelIndex&) const
+{
+    return m_records ? int(m_records->fields().size()) : 0;
+}
+
+QVariant DocumentGridModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || !m_records)
+        return {};
+    const Node& node = m_nodes[size_t(index.internalId())];
+    if (role == RecordRole)
+        return node.level >= 0 ? -1 : node.record;
+    if (role == GroupLevelRole)
+        return node.level;
+    if (role != Qt::DisplayRole)
+        return {};
+    if (node.level >= 0) // a group row shows the grouping field's caption, its value and how many
+        return index.column() == 0
+            ? QStringLiteral("%1: %2 (%3)").arg(caption(m_groupColumns[node.level]), node.groupText).arg(node.count)
+            : QVariant();
+    return cellText(node.record, index.column());
+}
+
+QVariant DocumentGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || !m_records || section < 0 || section >= int(m_records->fields().size()))
+        return {};
+    if (role == FieldNameRole)
+        return m_records->fields()[size_t(section)].name;
+    if (role == Qt::DisplayRole)
+        return caption(section);
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignCenter);
+    return {};
+}

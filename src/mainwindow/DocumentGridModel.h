@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QList>
+#include <QPair>
+
+#include <functional>
+#include <vector>
+
+class SqlRecordSet;
+
+// The catalogue as the grid shows it: one row per record of the document record set, grouped by
+// any number of fields (group rows above their records, in the order of their values) and sorted
+// by any number of columns within the groups. Column n is field n of the record set.
+class DocumentGridModel : public QAbstractItemModel
+{
+    Q_OBJECT
+public:
+    enum Role { RecordRole = Qt::UserRole + 1, FieldNameRole, GroupLevelRole };
+
+    explicit DocumentGridModel(QObject* parent = nullptr)
+        : QAbstractItemModel(parent)
+    {
+    }
+
+    // Shows every record of the set (all are read); null shows nothing.
+    void setRecords(SqlRecordSet* records);
+    void setCaptions(std::function<QString(const QString& fieldName)> captions) { m_captions = std::move(captions); }
+    QString caption(int column) const;
+
+    // --- grouping
+    // Whether the grid can group by the column: not by the key, nor by long texts or pictures.
+    bool canGroupBy(int column) const;
+    // Makes the column the last grouping level; answers false when it cannot group by it.
+    bool addGroupColumn(int column);
+    void removeGroupColumn(int column);
+    void endGrouping();
+    const QList<int>& groupColumns() const { return m_groupColumns; }
+    bool isGrouped() const { return !m_groupColumns.isEmpty(); }
+
+    // --- sorting (within the groups)
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    void setSortColumns(const QList<QPair<int, Qt::SortOrder>>& columns);
+    const QList<QPair<int, Qt::SortOrder>>& sortColumns() const { return m_sortColumns; }
+    void clearSorting() { setSortColumns({}); }
+
+    // The record (row of the record set) shown at the index, or -1 for a group row.
+    int recordOf(const QModelIndex& index) const;
+    QModelIndex indexOfRecord(int record, int column = 0) const;
+    int recordCount() const { return m_recordCount; }
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    struct Node
+    {
+        int parent = -1;
+        int rowInParent = 0;
+        int record = -1; // data rows
+        int level = -1; // group rows: grouping level
+        QString groupText; // group rows: the value's text
+        int count = 0; // group rows: records below
+        std::vector<int> children;
+    };
+
+    void rebuild();
+    QString cellText(int record, int column) const;
+    int compareRecords(int a, int b, int column) const;
+
+    SqlRecordSet* m_records = nullptr;
+    int m_recordCount = 0;
+    std::function<QString(const QString&)> m_captions;
+    QList<int> m_groupColumns;
+    QList<QPair<int, Qt::SortOrder>> m_sortColumns;
+    std::vector<Node> m_nodes; // m_nodes[0] is the invisible root
+    std::vector<int> m_nodeOfRecord;
+};
