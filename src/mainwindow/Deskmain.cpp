@@ -4,10 +4,12 @@
 #include "archive/ArchiveSchema.h"
 #include "archive/DataMod.h"
 #include "archive/DocumentQuery.h"
+#include "archive/DocumentRecords.h"
 #include "mainwindow/DocumentGridModel.h"
 #include "mainwindow/dialogs/StandardMessages.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
+#include "platform/FileOperations.h"
 #include "platform/Registry.h"
 #include "settings/RegistryKeys.h"
 
@@ -251,8 +253,60 @@ void TFormMain::showEvent(QShowEvent* event)
     }
 }
 
+void TFormMain::RegisterUserName()
+{
+    // The user list of the common files folder knows everyone who used the program.
+    DocumentRecords& records = m_dm.Records();
+    records.LoadUsers();
+    const QString user = m_dm.userName();
+    if (user.isEmpty() || m_dm.UserList.contains(user, Qt::CaseInsensitive))
+        return;
+    m_dm.UserList.append(user);
+    std::sort(m_dm.UserList.begin(), m_dm.UserList.end(),
+        [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    FileOperations::writeFileAtomically(
+        m_dm.UsersFile(), (m_dm.UserList.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+}
+
+namespace {
+const QString kGridLayoutKey = RegistryKeys::kComponentSettings + QStringLiteral("FormMain.DBGridDoc");
+}
+
+void TFormMain::saveGridLayout()
+{
+    if (!m_dm.AdoQueryDoc.isActive())
+        return;
+    Registry& user = m_core.settings().user();
+    QStringList grouping;
+    for (int column : m_model->groupColumns())
+        grouping << m_model->headerData(column, Qt::Horizontal, DocumentGridModel::FieldNameRole).toString();
+    user.writeString(
+        kGridLayoutKey, QStringLiteral("Header"), QString::fromLatin1(DBGridDoc->header()->saveState().toBase64()));
+    user.writeString(kGridLayoutKey, QStringLiteral("Grouping"), grouping.join(QLatin1Char(',')));
+    user.flush();
+}
+
+void TFormMain::restoreGridLayout()
+{
+    const Registry& user = m_core.settings().user();
+    const auto header = user.readString(kGridLayoutKey, QStringLiteral("Header"));
+    if (header)
+        DBGridDoc->header()->restoreState(QByteArray::fromBase64(header->toLatin1()));
+    const QStringList grouping = user.readString(kGridLayoutKey, QStringLiteral("Grouping"), QString())
+                                     .split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (grouping.isEmpty())
+        return;
+    changeView([&] {
+        for (const QString& name : grouping)
+            for (int column = 0; column < m_model->columnCount(); ++column)
+                if (m_model->headerData(column, Qt::Horizontal, DocumentGridModel::FieldNameRole).toString() == name)
+                    m_model->addGroupColumn(column);
+    });
+}
+
 void TFormMain::StartUp()
 {
+    RegisterUserName();
     if (m_dm.Settings.FirstRun) {
         FirstRunSetup();
         m_dm.Settings.FirstRun = false;
@@ -310,6 +364,7 @@ void TFormMain::LoadArchive(const QString& path)
         rebuildRecentArchivesMenu();
     }
     showAllDocuments();
+    restoreGridLayout();
     SetArchiveVisible(m_dm.AdoQueryDoc.isActive());
     if (!m_dm.AdoQueryDoc.isActive())
         UnloadArchive();
@@ -479,11 +534,10 @@ void TFormMain::UpdateTableInfo()
 bool TFormMain::UnloadArchive()
 {
     if (m_dm.IsIndexThreadRunning()) {
-        m_dm.dialogs().message(Dialogs::Kind::Information,
-            QStringLiteral("Eine Aktualisierung des Gesamtindex läuft noch im Hintergrund."),
-            Dialogs::Ok | Dialogs::Help, 4509);
+        ShowIndexBusyMessage(m_dm.dialogs());
         return false;
     }
+    saveGridLayout();
     m_model->setRecords(nullptr);
     m_core.closeArchive();
     UpdateCaption();

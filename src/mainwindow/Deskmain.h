@@ -46,6 +46,9 @@ protected:
 
 private:
     void StartUp();
+    void RegisterUserName();
+    void saveGridLayout();
+    void restoreGridLayout();
     void FirstRunSetup();
     void ActFileDBNewExecute();
     void ActFileDbOpenExecute();

@@ -142,6 +142,17 @@ TEST_F(MainWindowTest, ShowsTheCatalogueOfTheLastArchive)
     EXPECT_EQ(grid->model()->index(0, 0).data().toString(), QStringLiteral("Projekt: Kunden (3)"));
     EXPECT_EQ(info->text(), QStringLiteral("Tabelle: alle Dokumente: 3 Dokumente, 3 markiert"));
     screenshot(QStringLiteral("mainwindow-grouped.png"));
+    grid->setColumnWidth(3, 321);
+
+    // The next start shows the grid as it was left, and the user is in the user list.
+    window->close();
+    window.reset();
+    core.reset();
+    start();
+    grid = window->findChild<QTreeView*>(QStringLiteral("DBGridDoc"));
+    EXPECT_EQ(grid->model()->index(0, 0).data().toString(), QStringLiteral("Projekt: Kunden (3)"));
+    EXPECT_EQ(grid->columnWidth(3), 321);
+    EXPECT_TRUE(dm().UserList.contains(QStringLiteral("anna")));
     window->ActViewEndGroupingExecute();
     EXPECT_EQ(grid->model()->rowCount(), 3);
 }
