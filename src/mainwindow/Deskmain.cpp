@@ -3,8 +3,10 @@
 #include "app/ProgramCore.h"
 #include "archive/ArchiveSchema.h"
 #include "archive/DataMod.h"
+#include "archive/DocumentKind.h"
 #include "archive/DocumentQuery.h"
 #include "archive/DocumentRecords.h"
+#include "documents/Document.h"
 #include "mainwindow/DocumentGridModel.h"
 #include "mainwindow/dialogs/StandardMessages.h"
 #include "platform/Dialogs.h"
@@ -123,6 +125,17 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     m_queryObserver = std::make_unique<WindowQueryObserver>(*this);
     m_core.query().setObserver(m_queryObserver.get());
     connect(DBGridDoc->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TFormMain::UpdateTableInfo);
+    connect(
+        DBGridDoc->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+            const int record = m_model->recordOf(current);
+            if (record >= 0 && m_dm.AdoQueryDoc.isActive() && m_dm.AdoQueryDoc.recordNumber() != record)
+                m_dm.AdoQueryDoc.moveTo(record);
+            CurrentRecordChanged();
+        });
+    connect(DBGridDoc, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (m_model->recordOf(index) >= 0)
+            ActDocOpenExecute();
+    });
 }
 
 QStringList TFormMain::AddRecentArchive(QStringList list, const QString& name)
@@ -182,6 +195,32 @@ void TFormMain::ShowIndexProgress(int maximum, int position)
     m_statusProgress->setMaximum(maximum);
     m_statusProgress->setValue(position);
     m_statusProgress->setToolTip(QStringLiteral("Aktualisiere Gesamtindex: noch %1 Wörter").arg(maximum - position));
+}
+
+void TFormMain::CurrentRecordChanged()
+{
+    const int record = m_model->recordOf(DBGridDoc->currentIndex());
+    if (!m_dm.AdoQueryDoc.isActive() || record < 0) {
+        m_currentDocument.reset();
+        return;
+    }
+    m_currentDocument = std::make_unique<TDravonelDocument>(
+        m_dm, m_dm.Settings, m_core.shell(), m_dm.AdoQueryDoc, &m_dm.AdoQueryBlobs);
+}
+
+void TFormMain::ActDocOpenExecute()
+{
+    // Notes and web addresses are always reachable; files and mails when their file exists.
+    if (!m_currentDocument)
+        return;
+    const TDocTypeKind kind = KindOfKey(m_dm.AdoQueryDoc.text(QStringLiteral("APPLNAME")));
+    const QString file = m_dm.AdoQueryDoc.text(QStringLiteral("FILENAME"));
+    if ((kind == dtkFile || kind == dtkEmail) && !QFileInfo(file).isFile()) {
+        ShowFileNotFound(m_dm.dialogs(), file);
+        return;
+    }
+    if (kind != dtkNone)
+        m_currentDocument->Open();
 }
 
 TFormMain::~TFormMain()
@@ -538,6 +577,7 @@ bool TFormMain::UnloadArchive()
         return false;
     }
     saveGridLayout();
+    m_currentDocument.reset();
     m_model->setRecords(nullptr);
     m_core.closeArchive();
     UpdateCaption();

@@ -7,6 +7,7 @@
 #include "archive/DocumentQuery.h"
 
 class DocumentGridModel;
+class TDravonelDocument;
 class ProgramCore;
 class QAction;
 class QLabel;
@@ -34,6 +35,10 @@ public:
     // Makes the column the last grouping level; a column the grid cannot group by is refused
     // with a status text.
     bool DBGridDocAddGroupColumn(int column);
+    // The grid's current row became the current record: a new document object for it.
+    void CurrentRecordChanged();
+    TDravonelDocument* currentDocument() const { return m_currentDocument.get(); }
+    void ActDocOpenExecute();
     void ActViewEndGroupingExecute();
 
     // The recent archives: bare file names in the default archive folder, newest first, at most 3.
@@ -73,6 +78,7 @@ private:
     QTreeView* DBGridDoc = nullptr;
     DocumentGridModel* m_model = nullptr;
     QLabel* m_groupPanel = nullptr;
+    std::unique_ptr<TDravonelDocument> m_currentDocument;
     QLabel* PanelTableInfo = nullptr;
     QAction* ActFileDBNew = nullptr;
     QAction* ActFileDbOpen = nullptr;

@@ -53,6 +53,7 @@ protected:
 
     void start()
     {
+        dialogs.clear();
         core = std::make_unique<ProgramCore>(
             TestEnv::programFolder(), settingsFolder(), dialogs, QStringLiteral("anna"), QStringLiteral("PC1"));
         window = std::make_unique<TFormMain>(*core);
@@ -143,6 +144,14 @@ TEST_F(MainWindowTest, ShowsTheCatalogueOfTheLastArchive)
     EXPECT_EQ(info->text(), QStringLiteral("Tabelle: alle Dokumente: 3 Dokumente, 3 markiert"));
     screenshot(QStringLiteral("mainwindow-grouped.png"));
     grid->setColumnWidth(3, 321);
+
+    // The current row is the current record, with its document object; its missing file is named.
+    auto* model = static_cast<DocumentGridModel*>(grid->model());
+    grid->setCurrentIndex(model->indexOfRecord(1));
+    EXPECT_EQ(dm().AdoQueryDoc.text(QStringLiteral("NAME")), QStringLiteral("Rechnung Müller"));
+    ASSERT_TRUE(window->currentDocument());
+    window->ActDocOpenExecute();
+    EXPECT_TRUE(dialogs.messages().last().startsWith(QStringLiteral("Die Datei \"")));
 
     // The next start shows the grid as it was left, and the user is in the user list.
     window->close();
