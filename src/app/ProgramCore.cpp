@@ -3,6 +3,7 @@
 #include "archive/DocumentRecords.h"
 #include "documents/Document.h"
 #include "documents/Macros.h"
+#include "fulltext/FtiThread.h"
 #include "platform/Errors.h"
 #include "settings/SettingsCatalogue.h"
 
@@ -41,6 +42,9 @@ ProgramCore::ProgramCore(const QString& programFolder, const QString& settingsFo
     m_dm->Records().setQueryRunner(m_query.get());
     m_documentFiles = std::make_unique<TDocumentFileMaker>(*m_dm, m_dm->Settings, m_shell);
     m_dm->Records().documentFiles = m_documentFiles.get();
+    // Saved records hand their words to the index thread.
+    m_fulltext = std::make_unique<TFtiIndex>(*m_dm, m_query.get());
+    m_dm->Records().indexUpdates = m_fulltext.get();
     m_macros = std::make_unique<TMacroInterpreter>(*m_dm, m_shell);
     m_dm->ExpandLine = [this](const QString& line) { return m_macros->ExpandMacros(line); };
     // Stored defaults come from files made elsewhere: the restricted form, which asks nothing.
@@ -56,6 +60,8 @@ ProgramCore::~ProgramCore()
         m_dm->ExpandText = [](const QString& text) -> QString { return text; };
         m_dm->Records().fieldRules = nullptr;
         m_dm->Records().documentFiles = nullptr;
+        m_fulltext->WaitForIndexThread();
+        m_dm->Records().indexUpdates = nullptr;
         m_dm->Records().setQueryRunner(nullptr);
         m_dm->CloseArchive();
     }
@@ -103,6 +109,8 @@ void ProgramCore::openArchive(const QString& path)
 
 void ProgramCore::closeArchive()
 {
+    // The index work of this archive is finished before it closes.
+    m_fulltext->WaitForIndexThread();
     m_dm->CloseArchive();
     m_dm->CurrentArchive.clear();
 }

@@ -10,6 +10,7 @@
 #include <memory>
 
 class Dialogs;
+class TFtiIndex;
 class TMacroInterpreter;
 
 // The program's core parts put together, as the window and doxarel-cli both use them: the
@@ -26,6 +27,8 @@ public:
     TVxDBFields& fields() { return *m_fields; }
     DocumentQuery& query() { return *m_query; }
     Shell& shell() { return m_shell; }
+    // The full-text index: word rules, the index thread, rebuild and statistics.
+    TFtiIndex& fulltext() { return *m_fulltext; }
     // The macro interpreter, installed as the data module's expansion of lines and stored texts.
     TMacroInterpreter& macros() { return *m_macros; }
 
@@ -50,5 +53,6 @@ private:
     std::unique_ptr<DocumentQuery> m_query;
     LinuxShell m_shell;
     std::unique_ptr<DocumentFiles> m_documentFiles;
+    std::unique_ptr<TFtiIndex> m_fulltext;
     std::unique_ptr<TMacroInterpreter> m_macros;
 };

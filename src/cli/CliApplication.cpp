@@ -7,6 +7,8 @@
 #include "archive/DocumentQuery.h"
 #include "archive/DocumentRecords.h"
 #include "cli/RowWriter.h"
+#include "fulltext/FtiSearch.h"
+#include "fulltext/FtiThread.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/Registry.h"
@@ -20,6 +22,7 @@
 #include <QMap>
 #include <QSet>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -37,6 +40,10 @@ Befehle:
   add ARCHIV FELD=WERT...
   set ARCHIV DOCID FELD=WERT...
   delete ARCHIV DOCID... [--files]
+  search ARCHIV [--criterion FELD=TEXT]... [--type SCHLÜSSEL] [--project PFAD] [--fulltext WÖRTER]
+         [--print-sql] [--fields F1,F2...] [--format tsv|csv|json]
+  fulltext ARCHIV WÖRTER [--any] [--print-sql] [--fields F1,F2...] [--format tsv|csv|json]
+  index ARCHIV --rebuild | --refresh | --stats | --words DOCID
   config list
   config get NAME
   config set NAME WERT
@@ -115,6 +122,12 @@ public:
             return set(args);
         if (command == QLatin1String("delete"))
             return remove(args);
+        if (command == QLatin1String("search"))
+            return search(args);
+        if (command == QLatin1String("fulltext"))
+            return fulltext(args);
+        if (command == QLatin1String("index"))
+            return index(args);
         throw UsageError{QStringLiteral("Unbekannter Befehl \"%1\".").arg(command)};
     }
 
@@ -324,6 +337,127 @@ private:
                 say(QStringLiteral("Die Datei \"%1\" konnte nicht in den Papierkorb verschoben werden.").arg(file));
                 return kFailure;
             }
+        }
+        return kSuccess;
+    }
+
+    // Prints the statement lines, or runs them and prints the rows.
+    int runOrPrint(const Arguments& args, const QString& where, RowWriter::Format format)
+    {
+        const QStringList lines = DocumentQuery::selectLines(where);
+        if (args.has(QStringLiteral("--print-sql"))) {
+            m_out.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+            return kSuccess;
+        }
+        m_dm->AdoQueryDoc.setUnidirectional(true);
+        if (!m_core->query().ExecuteDocQuery(lines, DocumentQuery::Mode::Open))
+            return kFailure;
+        return writeRows(args, format);
+    }
+
+    // The search panel's inputs as options: one criterion box per --criterion, the document type
+    // filter, the selected project and the full-text box.
+    int search(const QStringList& raw)
+    {
+        const Arguments args = parseArguments(raw,
+            {QStringLiteral("--criterion"), QStringLiteral("--type"), QStringLiteral("--project"),
+                QStringLiteral("--fulltext"), QStringLiteral("--fields"), QStringLiteral("--format")},
+            {QStringLiteral("--print-sql")});
+        if (args.positional.size() != 1)
+            throw UsageError{QStringLiteral("search braucht genau ein Archiv.")};
+        const RowWriter::Format format = formatOf(args);
+        TSearchPanelInput input;
+        QStringList criteria = args.options.values(QStringLiteral("--criterion"));
+        std::reverse(criteria.begin(), criteria.end()); // in the order given
+        for (const QString& criterion : criteria) {
+            const qsizetype eq = criterion.indexOf(QLatin1Char('='));
+            if (eq <= 0)
+                throw UsageError{QStringLiteral("\"%1\" ist kein Suchbegriff FELD=TEXT.").arg(criterion)};
+            input.controls.push_back({TSearchPanelInput::Control::Kind::Text, criterion.left(eq).trimmed(),
+                criterion.mid(eq + 1), false, 0});
+        }
+        if (!openForRecords(args.positional.front()))
+            return kFailure;
+        for (const TSearchPanelInput::Control& control : input.controls) {
+            if (!m_dm->AdoQueryDoc.hasField(control.field)) {
+                say(QStringLiteral("Feld '%1' nicht gefunden.").arg(control.field));
+                return kFailure;
+            }
+        }
+        input.fullTextVisible = m_dm->Settings.Cfg.FtiCreateMode != 0;
+        input.fullText = args.value(QStringLiteral("--fulltext"));
+        input.typeFilter = args.has(QStringLiteral("--type"));
+        input.typeKey = args.value(QStringLiteral("--type"));
+        input.selectedProject = args.value(QStringLiteral("--project"));
+        TSearchCondition condition;
+        try {
+            condition = BuildSearchCondition(*m_dm, m_core->fulltext().Words(), m_dm->AdoQueryDoc, input);
+        } catch (const DxError& error) {
+            say(error.message());
+            return kFailure;
+        }
+        if (!condition.ignoredWords.isEmpty())
+            say(condition.hint());
+        return runOrPrint(args, condition.where, format);
+    }
+
+    // The full-text index search: every word ("AND"), or at least one with --any.
+    int fulltext(const QStringList& raw)
+    {
+        const Arguments args = parseArguments(raw, {QStringLiteral("--fields"), QStringLiteral("--format")},
+            {QStringLiteral("--any"), QStringLiteral("--print-sql")});
+        if (args.positional.size() != 2)
+            throw UsageError{QStringLiteral("fulltext braucht ein Archiv und die gesuchten Wörter.")};
+        const RowWriter::Format format = formatOf(args);
+        if (!openForRecords(args.positional.front()))
+            return kFailure;
+        QStringList ignored;
+        const TFtiWordList words = PrepareSearchWords(m_core->fulltext().Words(), args.positional[1], ignored);
+        if (!ignored.isEmpty())
+            say(IgnoredWordsHint(ignored));
+        if (words.isEmpty())
+            return kSuccess; // no word remains: nothing runs
+        QString condition;
+        try {
+            condition = WordsToCondition(m_dm->AdoConnectDoc, words,
+                args.has(QStringLiteral("--any")) ? QStringLiteral("OR") : QStringLiteral("AND"));
+        } catch (const DxError& error) {
+            say(error.message());
+            return kFailure;
+        }
+        return runOrPrint(args, QStringLiteral("WHERE ") + condition, format);
+    }
+
+    int index(const QStringList& raw)
+    {
+        const Arguments args = parseArguments(raw, {QStringLiteral("--words")},
+            {QStringLiteral("--rebuild"), QStringLiteral("--refresh"), QStringLiteral("--stats")});
+        const int chosen = int(args.has(QStringLiteral("--rebuild"))) + int(args.has(QStringLiteral("--refresh")))
+            + int(args.has(QStringLiteral("--stats"))) + int(args.has(QStringLiteral("--words")));
+        if (args.positional.size() != 1 || chosen != 1)
+            throw UsageError{QStringLiteral("index braucht ein Archiv und genau eine der Optionen --rebuild, "
+                                            "--refresh, --stats oder --words DOCID.")};
+        std::optional<qint64> key;
+        if (args.has(QStringLiteral("--words"))) {
+            key = documentKey(args.value(QStringLiteral("--words")));
+            if (!key)
+                throw UsageError{
+                    QStringLiteral("\"%1\" ist kein Dokumentschlüssel.").arg(args.value(QStringLiteral("--words")))};
+        }
+        if (!openForRecords(args.positional.front()))
+            return kFailure;
+        TFtiIndex& fulltext = m_core->fulltext();
+        if (args.has(QStringLiteral("--rebuild"))) {
+            fulltext.RebuildIndex();
+        } else if (args.has(QStringLiteral("--refresh"))) {
+            if (!m_core->query().RunSelect(QString()))
+                return kFailure;
+            fulltext.RefreshChangedDocuments();
+            fulltext.WaitForIndexThread();
+        } else if (args.has(QStringLiteral("--stats"))) {
+            m_out.write((fulltext.IndexStatistics() + QLatin1Char('\n')).toUtf8());
+        } else {
+            m_out.write((fulltext.WordsOfDocument(*key) + QLatin1Char('\n')).toUtf8());
         }
         return kSuccess;
     }
