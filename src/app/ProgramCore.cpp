@@ -1,8 +1,10 @@
 #include "ProgramCore.h"
 
 #include "archive/DocumentRecords.h"
+#include "documents/ApplicationList.h"
 #include "documents/Document.h"
 #include "documents/Macros.h"
+#include "documents/Maintenance.h"
 #include "fulltext/FtiThread.h"
 #include "platform/Errors.h"
 #include "settings/SettingsCatalogue.h"
@@ -51,10 +53,29 @@ ProgramCore::ProgramCore(const QString& programFolder, const QString& settingsFo
     m_dm->ExpandText = [this](const QString& text) -> QString {
         return m_macros->ExpandMacros(text, TMacroInterpreter::Mode::Restricted).value_or(text);
     };
+    m_macros->CreateDemoDocs = [this] { maintenance().InsertSampleDocuments(); };
+    m_macros->CreateTestDocs = [this](int count) { maintenance().InsertTestDocuments(count); };
+}
+
+TDravonelApplicationList& ProgramCore::applications()
+{
+    if (!m_applications) {
+        m_applications = std::make_unique<TDravonelApplicationList>(m_dm->Settings);
+        m_applications->Load();
+    }
+    return *m_applications;
+}
+
+TArchiveMaintenance& ProgramCore::maintenance()
+{
+    if (!m_maintenance)
+        m_maintenance = std::make_unique<TArchiveMaintenance>(*m_dm, *m_query, applications());
+    return *m_maintenance;
 }
 
 ProgramCore::~ProgramCore()
 {
+    m_maintenance.reset();
     if (m_dm) {
         m_dm->ExpandLine = [](const QString& line) -> std::optional<QString> { return line; };
         m_dm->ExpandText = [](const QString& text) -> QString { return text; };

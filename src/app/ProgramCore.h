@@ -11,6 +11,8 @@
 
 class Dialogs;
 class TFtiIndex;
+class TArchiveMaintenance;
+class TDravonelApplicationList;
 class TMacroInterpreter;
 
 // The program's core parts put together, as the window and doxarel-cli both use them: the
@@ -31,6 +33,10 @@ public:
     TFtiIndex& fulltext() { return *m_fulltext; }
     // The macro interpreter, installed as the data module's expansion of lines and stored texts.
     TMacroInterpreter& macros() { return *m_macros; }
+    // The document types, read from "appl.ini" on first use.
+    TDravonelApplicationList& applications();
+    // Exchange files, sample and test documents on the data module's document record set.
+    TArchiveMaintenance& maintenance();
 
     // Reads the settings files and "admin.ini" into the data module's settings; the problems of
     // the settings files are written to the log. Answers false when a settings file could not be read.
@@ -55,4 +61,6 @@ private:
     std::unique_ptr<DocumentFiles> m_documentFiles;
     std::unique_ptr<TFtiIndex> m_fulltext;
     std::unique_ptr<TMacroInterpreter> m_macros;
+    std::unique_ptr<TDravonelApplicationList> m_applications;
+    std::unique_ptr<TArchiveMaintenance> m_maintenance;
 };

@@ -7,6 +7,8 @@
 #include "archive/DocumentQuery.h"
 #include "archive/DocumentRecords.h"
 #include "cli/RowWriter.h"
+#include "documents/Macros.h"
+#include "documents/Maintenance.h"
 #include "fulltext/FtiSearch.h"
 #include "fulltext/FtiThread.h"
 #include "platform/Dialogs.h"
@@ -44,6 +46,10 @@ Befehle:
          [--print-sql] [--fields F1,F2...] [--format tsv|csv|json]
   fulltext ARCHIV WÖRTER [--any] [--print-sql] [--fields F1,F2...] [--format tsv|csv|json]
   index ARCHIV --rebuild | --refresh | --stats | --words DOCID
+  expand ARCHIV [--doc DOCID] TEXT
+  api ARCHIV BEFEHL
+  export ARCHIV DATEI [--format xml|bin] [--where BEDINGUNG]
+  import-records ARCHIV DATEI
   config list
   config get NAME
   config set NAME WERT
@@ -128,6 +134,14 @@ public:
             return fulltext(args);
         if (command == QLatin1String("index"))
             return index(args);
+        if (command == QLatin1String("expand"))
+            return expand(args);
+        if (command == QLatin1String("api"))
+            return api(args);
+        if (command == QLatin1String("export"))
+            return exportRecords(args);
+        if (command == QLatin1String("import-records"))
+            return importRecords(args);
         throw UsageError{QStringLiteral("Unbekannter Befehl \"%1\".").arg(command)};
     }
 
@@ -339,6 +353,105 @@ private:
             }
         }
         return kSuccess;
+    }
+
+    // Expands the text; the result line, or nothing and failure when a macro was cancelled.
+    int expandAndPrint(const QString& text, bool print)
+    {
+        const std::optional<QString> expanded = m_core->macros().ExpandMacros(text);
+        if (!expanded) {
+            say(QStringLiteral("Die Makroauswertung wurde abgebrochen."));
+            return kFailure;
+        }
+        if (print)
+            m_out.write((*expanded + QLatin1Char('\n')).toUtf8());
+        return kSuccess;
+    }
+
+    int expand(const QStringList& raw)
+    {
+        const Arguments args = parseArguments(raw, {QStringLiteral("--doc")});
+        if (args.positional.size() != 2)
+            throw UsageError{QStringLiteral("expand braucht ein Archiv und einen Text.")};
+        std::optional<qint64> key;
+        if (args.has(QStringLiteral("--doc"))) {
+            key = documentKey(args.value(QStringLiteral("--doc")));
+            if (!key)
+                throw UsageError{
+                    QStringLiteral("\"%1\" ist kein Dokumentschlüssel.").arg(args.value(QStringLiteral("--doc")))};
+        }
+        if (!openForRecords(args.positional.front()))
+            return kFailure;
+        // Without --doc there is no current record: field macros give the empty text.
+        if (!m_core->query().RunSelect(QStringLiteral("WHERE DOCID = %1").arg(key.value_or(0))))
+            return kFailure;
+        if (key && m_dm->AdoQueryDoc.isEmpty()) {
+            say(QStringLiteral("Das Dokument %1 wurde nicht gefunden.").arg(*key));
+            return kFailure;
+        }
+        return expandAndPrint(args.positional[1], true);
+    }
+
+    int api(const QStringList& raw)
+    {
+        const Arguments args = parseArguments(raw, {});
+        if (args.positional.size() != 2)
+            throw UsageError{QStringLiteral("api braucht ein Archiv und einen Befehl.")};
+        if (!openForRecords(args.positional.front()))
+            return kFailure;
+        if (args.positional[1].isEmpty())
+            return kSuccess;
+        m_core->macros().ShowText
+            = [this](const QString&, const QString& text) { m_out.write((text + QLatin1Char('\n')).toUtf8()); };
+        return expandAndPrint(TMacroInterpreter::CommandPromptText(args.positional[1]), false);
+    }
+
+    int exportRecords(const QStringList& raw)
+    {
+        const Arguments args = parseArguments(raw, {QStringLiteral("--format"), QStringLiteral("--where")});
+        if (args.positional.size() != 2)
+            throw UsageError{QStringLiteral("export braucht ein Archiv und eine Datei.")};
+        const QString format
+            = args.has(QStringLiteral("--format")) ? args.value(QStringLiteral("--format")) : QStringLiteral("xml");
+        static const QSet<QString> later{QStringLiteral("html"), QStringLiteral("xmltable"), QStringLiteral("xls"),
+            QStringLiteral("txt"), QStringLiteral("csv-semicolon"), QStringLiteral("csv-comma")};
+        if (later.contains(format)) {
+            say(QStringLiteral("Das Exportformat \"%1\" ist noch nicht verfügbar.").arg(format));
+            return kFailure;
+        }
+        if (format != QLatin1String("xml") && format != QLatin1String("bin"))
+            throw UsageError{QStringLiteral("Unbekanntes Exportformat \"%1\".").arg(format)};
+        if (!openForRecords(args.positional.front()))
+            return kFailure;
+        const QString where = args.value(QStringLiteral("--where"));
+        if (!m_core->query().RunSelect(where.isEmpty() ? QString() : QStringLiteral("WHERE ") + where))
+            return kFailure;
+        try {
+            m_core->maintenance().ExportRecords(
+                QFileInfo(args.positional[1]).absoluteFilePath(), format == QLatin1String("xml"));
+        } catch (const AbortError&) {
+            return kFailure;
+        } catch (const DxError& error) {
+            m_dm->ShowErrorAndLog(error.message());
+            return kFailure;
+        }
+        return kSuccess;
+    }
+
+    int importRecords(const QStringList& raw)
+    {
+        const Arguments args = parseArguments(raw, {});
+        if (args.positional.size() != 2)
+            throw UsageError{QStringLiteral("import-records braucht ein Archiv und eine Datei.")};
+        if (!openForRecords(args.positional.front()))
+            return kFailure;
+        TArchiveMaintenance& maintenance = m_core->maintenance();
+        const QList<qint64> keys = maintenance.ImportRecords(QFileInfo(args.positional[1]).absoluteFilePath());
+        QByteArray text;
+        for (qint64 key : keys)
+            text += QByteArray::number(key) + '\n';
+        m_out.write(text);
+        return maintenance.Failed ? kFailure : kSuccess;
     }
 
     // Prints the statement lines, or runs them and prints the rows.

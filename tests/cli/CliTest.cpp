@@ -339,3 +339,75 @@ TEST_F(CliTest, TwoProcessesAddingAtOnceGetDistinctKeys)
             .out,
         QStringLiteral("D\n1\n"));
 }
+
+TEST_F(CliTest, ExpandAndApiRunTheMacroLanguage)
+{
+    createWithRows();
+    const struct
+    {
+        QStringList args;
+        int status;
+        QString out;
+    } cases[] = {
+        {{"expand", archive, "--doc", "1", "{doc:NAME,quoteever} {doc:PROJECT,main}"}, 0,
+            "\"Brief an Müller\" Kunden\n"},
+        {{"expand", archive, "{doc:NAME}|{chr:123}abc{chr:125}|{self:programname}"}, 0, "|{abc}|Dravonel\n"},
+        {{"expand", archive, "--doc", "1", "{execinputquery:Wer?} {doc:NAME}"}, 1, ""},
+        {{"expand", archive, "--doc", "9", "{doc:NAME}"}, 1, ""},
+        {{"expand", archive, "--doc", "x", "{doc:NAME}"}, 2, ""},
+        {{"expand", archive}, 2, ""},
+        {{"api", archive, "NoSuchCommand"}, 0, ""},
+        {{"api", archive, "{VxAPI:CreateTestDocs,keine}"}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = cli(c.args);
+        EXPECT_EQ(run.status, c.status) << c.args.join(' ').toStdString() << run.err.toStdString();
+        EXPECT_EQ(run.out, c.out) << c.args.join(' ').toStdString();
+    }
+    const CliRun menu = cli({"api", archive, "ListMainMenuEntries"});
+    EXPECT_TRUE(menu.out.startsWith("ACHTUNG: Führen Sie die API-Befehle nicht unüberlegt aus!\n"));
+    EXPECT_TRUE(cli({"api", archive, "CreateTestDocs,zwei"}).err.contains("Interpreterfehler"));
+}
+
+TEST_F(CliTest, ApiCreatesTestAndSampleDocuments)
+{
+    ASSERT_EQ(cli({"create", archive}).status, 0);
+    const CliRun run = cli({"api", archive, "CreateTestDocs,100"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const CliRun list = cli({"sql", archive, "SELECT APPLNAME, COUNT(*) AS N FROM DOCUMENT GROUP BY APPLNAME"});
+    EXPECT_EQ(list.out, "APPLNAME\tN\nemail\t33\nurl\t34\nvxtext\t33\n");
+
+    ASSERT_EQ(cli({"create", TestEnv::home() + "B.dva"}).status, 0);
+    ASSERT_EQ(cli({"api", TestEnv::home() + "B.dva", "CreateDemoDocs"}).status, 0);
+    const CliRun samples
+        = cli({"list", TestEnv::home() + "B.dva", "--fields", "NAME,USERNAME", "--where", "APPLNAME='url'"});
+    EXPECT_EQ(samples.out, "NAME\tUSERNAME\nHomepage Dravonel Lumaris\tZurizevivava Wendrich\n");
+}
+
+TEST_F(CliTest, ExportAndImportRecords)
+{
+    createWithRows();
+    const QString target = TestEnv::home() + "B.dva";
+    ASSERT_EQ(cli({"create", target}).status, 0);
+    ASSERT_EQ(cli({"add", target, "APPLNAME=url", "NAME=vorher"}).status, 0);
+    for (const QString format : {"xml", "bin"}) {
+        const QString file = TestEnv::home() + "export." + format;
+        const CliRun exported = cli({"export", archive, file, "--format", format, "--where", "DOCID = 1"});
+        ASSERT_EQ(exported.status, 0) << exported.err.toStdString();
+        const CliRun imported = cli({"import-records", target, file});
+        EXPECT_EQ(imported.status, 0) << imported.err.toStdString();
+        EXPECT_EQ(imported.out, format == "xml" ? "2\n" : "3\n");
+    }
+    const QString fields = "NAME,PROJECT,CREATEDATE,NOTES";
+    const QString original = cli({"list", archive, "--fields", fields, "--where", "DOCID = 1"}).out;
+    const QStringList lines = original.split('\n');
+    EXPECT_EQ(cli({"list", target, "--fields", fields, "--where", "DOCID > 1"}).out,
+        lines[0] + "\n" + lines[1] + "\n" + lines[1] + "\n");
+
+    EXPECT_EQ(cli({"export", archive, TestEnv::home() + "x.html", "--format", "html"}).status, 1);
+    EXPECT_EQ(cli({"export", archive, TestEnv::home() + "x", "--format", "doc"}).status, 2);
+    TestEnv::writeFile("bad.xml", "<!DOCTYPE xml [<!ENTITY a 'b'>]><xml>&a;</xml>");
+    const CliRun bad = cli({"import-records", target, TestEnv::home() + "bad.xml"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_TRUE(bad.err.contains("DOCTYPE"));
+}
