@@ -1,4 +1,5 @@
 #include "FtiFixture.h"
+#include "documents/TextConversion.h"
 #include "platform/db/SqlConnection.h"
 
 #include <QFileInfo>
@@ -238,4 +239,42 @@ TEST_F(FtiWordsTest, FieldWordsComeFromIndexableFieldsAndTheTypeCaption)
     EXPECT_TRUE(list.contains(QStringLiteral("pdf")));
     EXPECT_TRUE(list.contains(QStringLiteral("dokument")));
     EXPECT_TRUE(list.contains(QStringLiteral("rueckruf")));
+}
+
+TEST_F(FtiWordsTest, PdfFilesAreReadThroughTheConverterAndItsTextFileGoes)
+{
+    if (TextConversion::converterProgram(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    const QByteArray pdf = "%PDF-1.4\n1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\n2 0 obj\n<< /Type /Pages "
+                           "/Kids [3 0 R] /Count 1 >>\nendobj\n3 0 obj\n<< /Type /Page /Parent 2 0 R /MediaBox [0 0 "
+                           "300 100] /Contents 4 0 R /Resources << /Font << /F1 5 0 R >> >> >>\nendobj\n4 0 obj\n<< "
+                           "/Length 49 >>\nstream\nBT /F1 18 Tf 20 40 Td (Rechnung Handwerker) Tj ET\nendstream\nendob"
+                           "j\n5 0 obj\n<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>\nendobj\nxref\n0 6\n00"
+                           "00000000 65535 f \n0000000009 00000 n \n0000000058 00000 n \n0000000115 00000 n \n0000000"
+                           "241 00000 n \n0000000340 00000 n \ntrailer\n<< /Size 6 /Root 1 0 R >>\nstartxref\n410\n%%"
+                           "EOF\n";
+    const QString temp = TestEnv::makeFolder(QStringLiteral("tmp"));
+    const QByteArray oldTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", temp.toUtf8());
+    const QStringList found = fileWords(TestEnv::writeFile(QStringLiteral("Rechnung.pdf"), pdf));
+    qputenv("TMPDIR", oldTemp);
+    EXPECT_EQ(found, (QStringList{QStringLiteral("rechnung"), QStringLiteral("handwerker")}));
+    EXPECT_EQ(QDir(temp).entryList(QDir::Files), QStringList());
+}
+
+TEST_F(FtiWordsTest, BinaryFilesGiveBoundedWordsWithoutFailing)
+{
+    QByteArray bytes;
+    quint32 state = 12345;
+    for (int i = 0; i < 3 * 1024 * 1024; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes.append(char(state >> 24));
+    }
+    const QString path = TestEnv::writeFile(QStringLiteral("daten.txt"), bytes);
+    TFtiWordList list;
+    words->CollectFileWords(path, list, 1);
+    for (const QString& word : list.words()) {
+        ASSERT_LE(word.size(), TFtiWords::kMaxWordLength);
+        ASSERT_GE(word.size(), 3);
+    }
 }
