@@ -47,6 +47,9 @@ ProgramCore::ProgramCore(const QString& programFolder, const QString& settingsFo
     // Saved records hand their words to the index thread.
     m_fulltext = std::make_unique<TFtiIndex>(*m_dm, m_query.get());
     m_dm->Records().indexUpdates = m_fulltext.get();
+    // APPLNAME also gives the words of the document type's caption.
+    m_fulltext->Words().TypeCaption
+        = [this](const QString& key) -> QString { return applications().CaptionOfKey(key); };
     m_macros = std::make_unique<TMacroInterpreter>(*m_dm, m_shell);
     m_dm->ExpandLine = [this](const QString& line) { return m_macros->ExpandMacros(line); };
     // Stored defaults come from files made elsewhere: the restricted form, which asks nothing.

@@ -128,6 +128,9 @@ TEST_F(CliSearchTest, FulltextFindsPrefixesWithEitherOperator)
         = cli({QStringLiteral("fulltext"), archive, QStringLiteral("haustür"), QStringLiteral("--print-sql")});
     EXPECT_EQ(sql.out, QStringLiteral("SELECT *\nFROM DOCUMENT\nWHERE DOCID=2\n"));
 
+    // The document type's caption is indexed with APPLNAME: "Internet" for web addresses.
+    EXPECT_EQ(keys({QStringLiteral("fulltext"), archive, QStringLiteral("internet")}), QStringLiteral("1,2,3"));
+
     const CliRun stop = cli({QStringLiteral("fulltext"), archive, QStringLiteral("der")});
     EXPECT_EQ(stop.status, 0);
     EXPECT_EQ(stop.out, QString());
