@@ -106,9 +106,11 @@ public:
     {
         m_dialogs.setAnswerYes(yes);
         m_dialogs.setEcho([this](const QString& text) { say(text); });
+        m_macroDialogs.setEcho([this](const QString& text) { say(text); });
         m_core = std::make_unique<ProgramCore>(
             programFolder, configDir, m_dialogs, SystemInfo::userName(), SystemInfo::computerName());
         m_dm = &m_core->dm();
+        m_core->macros().InteractiveDialogs = &m_macroDialogs;
         m_core->loadSettings();
     }
 
@@ -685,6 +687,7 @@ private:
     QIODevice& m_out;
     QIODevice& m_err;
     ScriptedDialogs m_dialogs;
+    ScriptedDialogs m_macroDialogs; // interactive macros are cancelled, also with --yes
     std::unique_ptr<ProgramCore> m_core;
     TDModul* m_dm = nullptr;
 };

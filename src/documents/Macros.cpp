@@ -168,6 +168,11 @@ void TMacroInterpreter::interpreterError(const QString& text)
     m_dm.ShowErrorAndLog(interpreterMessage(text), kInterpreterHelp);
 }
 
+Dialogs& TMacroInterpreter::interactive() const
+{
+    return InteractiveDialogs ? *InteractiveDialogs : m_dm.dialogs();
+}
+
 QString TMacroInterpreter::exeName() const
 {
     return ExeName.isEmpty() ? QCoreApplication::applicationFilePath() : ExeName;
@@ -284,7 +289,7 @@ QString TMacroInterpreter::evaluate(const QString& inner, const Parts& parts)
             request.title = QStringLiteral("Datei importieren");
             request.filters = FileFilterList(argument);
             request.mustExist = true;
-            const auto name = m_dm.dialogs().openFileName(request);
+            const auto name = interactive().openFileName(request);
             if (!name) {
                 AbortFlag = true;
                 return value;
@@ -300,7 +305,7 @@ QString TMacroInterpreter::evaluate(const QString& inner, const Parts& parts)
             Dialogs::FileRequest request;
             request.title = QStringLiteral("Speichern unter");
             request.filters = FileFilterList(argument);
-            const auto name = m_dm.dialogs().saveFileName(request);
+            const auto name = interactive().saveFileName(request);
             if (!name) {
                 AbortFlag = true;
                 return value;
@@ -309,14 +314,14 @@ QString TMacroInterpreter::evaluate(const QString& inner, const Parts& parts)
             value = *name;
             formatted = true;
         } else if (keyword == QLatin1String("execdirdlg")) {
-            const auto folder = m_dm.dialogs().folder(argument, SpecialFolders::desktop());
+            const auto folder = interactive().folder(argument, SpecialFolders::desktop());
             if (!folder) {
                 AbortFlag = true;
                 return value;
             }
             value = withSlash(*folder);
         } else if (keyword == QLatin1String("execinputquery")) {
-            const auto text = m_dm.dialogs().inputText(QStringLiteral("Eingabe"), argument, QString());
+            const auto text = interactive().inputText(QStringLiteral("Eingabe"), argument, QString());
             if (!text) {
                 AbortFlag = true;
                 return value;
@@ -363,7 +368,7 @@ QString TMacroInterpreter::evaluate(const QString& inner, const Parts& parts)
             else
                 QThread::msleep(ulong(milliseconds));
         } else if (keyword == QLatin1String("messagedlg")) {
-            if (m_dm.dialogs().message(Dialogs::Kind::Confirmation, argument, Dialogs::Ok | Dialogs::Cancel)
+            if (interactive().message(Dialogs::Kind::Confirmation, argument, Dialogs::Ok | Dialogs::Cancel)
                 != Dialogs::Ok)
                 AbortFlag = true;
         } else if (keyword == QLatin1String("changedir")) {
@@ -374,15 +379,15 @@ QString TMacroInterpreter::evaluate(const QString& inner, const Parts& parts)
         } else if (keyword == QLatin1String("copydocfile")) {
             const QString source = docValue(QStringLiteral("doc:FILENAME"), QStringLiteral("FILENAME"));
             if (QFileInfo::exists(argument)
-                && m_dm.dialogs().message(Dialogs::Kind::Confirmation,
+                && interactive().message(Dialogs::Kind::Confirmation,
                        QStringLiteral("Soll die Datei \"%1\" überschrieben werden?").arg(argument),
                        Dialogs::Yes | Dialogs::No)
                     != Dialogs::Yes)
                 return value;
-            CopyFileDirect(source, argument, true, true, &m_dm.dialogs());
+            CopyFileDirect(source, argument, true, true, &interactive());
         } else if (keyword == QLatin1String("deletefile")) {
             if (QFileInfo::exists(argument))
-                RecycleFiles({argument}, formatLower != QLatin1String("noconfirm"), m_dm.dialogs(), m_shell);
+                RecycleFiles({argument}, formatLower != QLatin1String("noconfirm"), interactive(), m_shell);
         } else if (keyword == QLatin1String("setstayontop")) {
             if (argument.compare(QLatin1String("self"), Qt::CaseInsensitive) == 0 && SetStayOnTop)
                 SetStayOnTop(formatLower == QLatin1String("true"));

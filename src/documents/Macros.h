@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+class Dialogs;
 class Shell;
 class TDModul;
 
@@ -57,6 +58,9 @@ public:
     bool AbortFlag = false;
 
     // --- what the rest of the program installs
+    // The dialogs of the interactive keywords; the data module's when not set. doxarel-cli sets
+    // one that cancels every question, also with --yes.
+    Dialogs* InteractiveDialogs = nullptr;
     // The main window's commands; without a window there are none.
     QList<Action> Actions;
     // The sample and test documents (the maintenance of the documents installs them).
@@ -109,6 +113,7 @@ private:
     QString adminIniValue(const QString& section, const QString& key) const;
     QString dirPart(const QString& value, const QString& format);
     QString exeName() const;
+    Dialogs& interactive() const;
     void interpreterError(const QString& text);
     void log(const QString& text) const;
 

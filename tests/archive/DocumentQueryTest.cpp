@@ -63,3 +63,24 @@ TEST_F(DocumentQueryTest, LinesAreExpandedAndTheObserverSeesTheRun)
         (QStringList{QStringLiteral("start"), QStringLiteral("Datenbank wird durchsucht..."), QString(),
             QStringLiteral("end")}));
 }
+
+TEST_F(DocumentQueryTest, ACancelledExpansionRunsNothingAndKeepsTheResult)
+{
+    DocumentQuery runner(*dm);
+    ASSERT_TRUE(runner.RunSelect(QStringLiteral("WHERE DOCID < 3")));
+    // The expansion of the second line is cancelled; the first line's text must not run alone.
+    dm->ExpandLine = [](const QString& line) -> std::optional<QString> {
+        if (line.contains(QLatin1Char('{')))
+            return std::nullopt;
+        return line;
+    };
+    for (const auto mode : {DocumentQuery::Mode::Decide, DocumentQuery::Mode::Execute, DocumentQuery::Mode::Open}) {
+        EXPECT_FALSE(runner.ExecuteDocQuery(
+            {QStringLiteral("DELETE FROM DOCUMENT"), QStringLiteral("WHERE NAME = '{execinputquery:Name}'")}, mode));
+        EXPECT_EQ(dm->AdoQueryDoc.sql(), DocumentQuery::selectLines(QStringLiteral("WHERE DOCID < 3")));
+        EXPECT_EQ(rows(), 2);
+    }
+    EXPECT_TRUE(dialogs.messages().isEmpty());
+    ASSERT_TRUE(runner.RunSelect(QString()));
+    EXPECT_EQ(rows(), 3);
+}

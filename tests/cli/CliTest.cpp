@@ -364,6 +364,13 @@ TEST_F(CliTest, ExpandAndApiRunTheMacroLanguage)
         EXPECT_EQ(run.status, c.status) << c.args.join(' ').toStdString() << run.err.toStdString();
         EXPECT_EQ(run.out, c.out) << c.args.join(' ').toStdString();
     }
+    // A dialog macro in a condition is cancelled: the statement does not run.
+    const CliRun cancelled = cli({"list", archive, "--where", "NAME = '{execinputquery:Name}'"});
+    EXPECT_EQ(cancelled.status, 1);
+    EXPECT_EQ(cancelled.out, QString());
+    EXPECT_EQ(cli({"sql", archive, "--yes", "DELETE FROM DOCUMENT WHERE NAME <> '{execinputquery:Name}'"}).status, 1);
+    EXPECT_EQ(
+        cli({"list", archive, "--where", "NAME = '{chr:66}rief an Müller'", "--fields", "DOCID"}).out, "DOCID\n1\n");
     const CliRun menu = cli({"api", archive, "ListMainMenuEntries"});
     EXPECT_TRUE(menu.out.startsWith("ACHTUNG: Führen Sie die API-Befehle nicht unüberlegt aus!\n"));
     EXPECT_TRUE(cli({"api", archive, "CreateTestDocs,zwei"}).err.contains("Interpreterfehler"));
