@@ -451,6 +451,13 @@ TEST_F(MacrosTest, ApiCommandsAndTheCommandPrompt)
     EXPECT_EQ(testDocs, 12);
     EXPECT_EQ(dialogs.messages(), QStringList{kInterpreterError.arg("vxapi:CreateTestDocs,zwölf")});
 
+    const QString autostart = TestEnv::home() + ".config/autostart/VexilonPro.desktop";
+    macros->ExeName = "/opt/doxarel/doxarel";
+    expand("{VxAPI:SetAutorun,1}");
+    EXPECT_TRUE(TestEnv::readFile(autostart).contains("/opt/doxarel/doxarel"));
+    expand("{VxAPI:SetAutorun,nein}");
+    EXPECT_FALSE(QFileInfo::exists(autostart));
+
     dialogs.queueText("ListMainMenuEntries");
     macros->RunCommandPrompt();
     EXPECT_EQ(shownCaption, "Dravonel Menüeinträge");
