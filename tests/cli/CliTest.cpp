@@ -1,5 +1,8 @@
 #include "TestEnvironment.h"
+#include "app/ProgramCore.h"
+#include "archive/DocumentRecords.h"
 #include "cli/CliApplication.h"
+#include "platform/Dialogs.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -417,4 +420,29 @@ TEST_F(CliTest, ExportAndImportRecords)
     const CliRun bad = cli({"import-records", target, TestEnv::home() + "bad.xml"});
     EXPECT_EQ(bad.status, 1);
     EXPECT_TRUE(bad.err.contains("DOCTYPE"));
+}
+
+TEST_F(CliTest, TheCoreExpandsTypedLinesFullyAndStoredDefaultsRestricted)
+{
+    ASSERT_EQ(cli({"create", archive}).status, 0);
+    ScriptedDialogs dialogs;
+    ProgramCore core(TestEnv::programFolder(), TestEnv::home() + "settings/", dialogs, "anna", "PC1");
+    core.loadSettings();
+    core.openArchive(archive);
+    const QString victim = TestEnv::writeFile("wichtig.txt", "bleibt");
+    TestEnv::writeFile("SearchEx.fvl",
+        ("[Default]\nNAME={deletefile:" + victim + ",noconfirm}{self:doctable}\nSTATE={execinputquery:Wer?}\n")
+            .toUtf8());
+    SqlRecordSet& records = core.dm().AdoQueryDoc;
+    records.append();
+    core.dm().Records().LoadFieldDefaults(records, core.dm().SearchDefaultsFile(), "Default");
+    EXPECT_EQ(records.text("NAME"), "{deletefile:" + victim + ",noconfirm}DOCUMENT");
+    EXPECT_EQ(records.text("STATE"), "{execinputquery:Wer?}");
+    records.cancel();
+    EXPECT_TRUE(QFileInfo::exists(victim));
+    EXPECT_TRUE(dialogs.asked().isEmpty());
+
+    dialogs.queueText("Meier");
+    EXPECT_EQ(core.dm().ExpandLine("WHERE NAME = '{execinputquery:Name}'"), "WHERE NAME = 'Meier'");
+    EXPECT_EQ(core.dm().ExpandLine("WHERE NAME = '{execinputquery:Name}'"), std::nullopt);
 }
