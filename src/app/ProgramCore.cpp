@@ -47,6 +47,7 @@ ProgramCore::ProgramCore(const QString& programFolder, const QString& settingsFo
     // Saved records hand their words to the index thread.
     m_fulltext = std::make_unique<TFtiIndex>(*m_dm, m_query.get());
     m_dm->Records().indexUpdates = m_fulltext.get();
+    m_dm->IndexThreadRunning = [this] { return m_fulltext->IsIndexThreadRunning(); };
     // APPLNAME also gives the words of the document type's caption.
     m_fulltext->Words().TypeCaption
         = [this](const QString& key) -> QString { return applications().CaptionOfKey(key); };
@@ -86,6 +87,7 @@ ProgramCore::~ProgramCore()
         m_dm->Records().documentFiles = nullptr;
         m_fulltext->WaitForIndexThread();
         m_dm->Records().indexUpdates = nullptr;
+        m_dm->IndexThreadRunning = nullptr;
         m_dm->Records().setQueryRunner(nullptr);
         m_dm->CloseArchive();
     }

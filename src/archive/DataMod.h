@@ -80,7 +80,9 @@ public:
     // --- archive operations
     void OpenArchive(); // closes an open archive, then connects to CurrentArchive.FullPath
     void CloseArchive(); // idempotent
-    bool IsIndexThreadRunning() const { return false; }
+    // Whether the index thread works; the full-text index installs the question.
+    std::function<bool()> IndexThreadRunning;
+    bool IsIndexThreadRunning() const { return IndexThreadRunning && IndexThreadRunning(); }
     bool isArchiveOpen() const { return AdoConnectDoc.isConnected(); }
 
     // --- folders and files (folders end with "/")
