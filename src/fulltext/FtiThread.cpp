@@ -51,6 +51,12 @@ void TUpdateFtiQueue::appendLocked(std::vector<TUpdateFtiItem> items)
         m_items.push_back(std::move(item));
 }
 
+void TUpdateFtiQueue::prependLocked(std::vector<TUpdateFtiItem> items)
+{
+    for (auto it = items.rbegin(); it != items.rend(); ++it)
+        m_items.push_front(std::move(*it));
+}
+
 std::vector<TUpdateFtiItem> TUpdateFtiQueue::take(size_t count, size_t& remaining)
 {
     std::vector<TUpdateFtiItem> items;
@@ -85,10 +91,11 @@ void TUpdateFtiThread::run()
 {
     int step = 1;
     TUpdateFtiQueue& queue = m_index.m_queue;
+    std::vector<TUpdateFtiItem> items; // taken, not yet written
     try {
         for (;;) {
             step = 1;
-            std::vector<TUpdateFtiItem> items;
+            items.clear();
             size_t remaining = 0;
             {
                 std::unique_lock lock(queue.mutex());
@@ -114,7 +121,9 @@ void TUpdateFtiThread::run()
                     m_index.process(*m_connection, item);
                 transaction.commit();
             }
-            m_done += int(items.size());
+            const int written = int(items.size());
+            items.clear();
+            m_done += written;
             step = 6;
             m_index.report(m_done + int(remaining), m_done);
         }
@@ -122,7 +131,9 @@ void TUpdateFtiThread::run()
         const QString text = dynamic_cast<const DxError*>(&error) ? static_cast<const DxError&>(error).message()
                                                                   : QString::fromLocal8Bit(error.what());
         {
+            // Items whose transaction did not end wait at the front for the next thread.
             std::lock_guard lock(queue.mutex());
+            queue.prependLocked(std::move(items));
             m_connection->close();
             m_index.m_threadActive = false;
         }

@@ -39,6 +39,7 @@ public:
     // With the lock held: appends; takes up to count items from the front and answers how many
     // still wait after them.
     void appendLocked(std::vector<TUpdateFtiItem> items);
+    void prependLocked(std::vector<TUpdateFtiItem> items);
     std::vector<TUpdateFtiItem> take(size_t count, size_t& remaining);
     size_t size() const;
     std::mutex& mutex() const { return m_mutex; }

@@ -213,3 +213,26 @@ TEST_F(FtiThreadTest, FailingIndexStatementsAreLoggedAndTheThreadGoesOn)
         << logText().toStdString();
     EXPECT_EQ(index->IndexStatistics(), QStringLiteral("keine Statistik möglich"));
 }
+
+TEST_F(FtiThreadTest, ItemsOfAFailedPassWaitForTheNextThread)
+{
+    dm->Settings.Cfg.FtiCreateMode = 0;
+    const qint64 key = add({{QStringLiteral("APPLNAME"), QStringLiteral(".txt")},
+        {QStringLiteral("NAME"), QStringLiteral("Wartezimmer")}});
+    dm->Settings.Cfg.FtiCreateMode = 1;
+    dm->AdoConnectDoc.setBusyTimeout(50);
+    auto blocker = dm->AdoConnectDoc.secondConnection();
+    blocker->beginTransaction(true); // another process holds the write lock
+    index->IndexDocument(key, true, true);
+    ASSERT_TRUE(idle());
+    EXPECT_TRUE(logText().contains(QStringLiteral("TUpdateFtiThread.Execute: "))) << logText().toStdString();
+    EXPECT_TRUE(logText().contains(QStringLiteral(" (Pos: 5)")));
+    EXPECT_GT(index->Queue().size(), 0u);
+    EXPECT_EQ(reports.back().first, 0);
+
+    blocker->rollback();
+    index->StartIndexThread();
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(index->Queue().size(), 0u);
+    EXPECT_TRUE(wordsOf(key).contains(QStringLiteral("wartezimmer")));
+}
