@@ -202,6 +202,12 @@ void writeXml(SqlRecordSet& records, QIODevice& out)
     throw IoError(reason);
 }
 
+void checkSize(const Table& table)
+{
+    if (qint64(table.rows.size() + 1) * qint64(std::max<std::size_t>(table.columns.size(), 1)) > kMaxValues)
+        refuse(QStringLiteral("Die Datei enthält mehr als %1 Werte.").arg(kMaxValues));
+}
+
 QString badValue(const QString& value, const Column& column, std::size_t row)
 {
     return QStringLiteral("Der Wert \"%1\" der Spalte \"%2\" in Datensatz %3 passt nicht zum Typ der Spalte.")
@@ -309,6 +315,7 @@ Table readXml(QIODevice& in)
         if (name == QLatin1String("data"))
             inData = true;
         if (name == QLatin1String("row") && inData) {
+            checkSize(table);
             std::vector<QVariant> row(table.columns.size());
             for (const QXmlStreamAttribute& attribute : attributes) {
                 const auto found = byAttribute.constFind(attribute.name().toString());
@@ -454,6 +461,7 @@ Table readBinary(QIODevice& device)
             break;
         if (marker != 1)
             BinaryReader::truncated();
+        checkSize(table);
         std::vector<QVariant> row(table.columns.size());
         for (std::size_t i = 0; i < table.columns.size(); ++i) {
             const Column& column = table.columns[i];

@@ -38,6 +38,8 @@ enum class Format { Xml, Binary };
 constexpr qint64 kMaxFileSize = 512LL * 1024 * 1024;
 constexpr int kMaxDepth = 32;
 constexpr int kMaxColumns = 2000;
+// Values held in memory while a file is read (records times columns).
+constexpr qint64 kMaxValues = 20'000'000;
 
 // Writes all records of the record set from its first, all fields. Raises DxError.
 void write(SqlRecordSet& records, QIODevice& out, Format format);
