@@ -7,6 +7,8 @@
 #include "archive/DocumentQuery.h"
 #include "archive/DocumentRecords.h"
 #include "documents/Document.h"
+#include "documents/Macros.h"
+#include "fulltext/FtiThread.h"
 #include "mainwindow/DocumentGridModel.h"
 #include "mainwindow/dialogs/StandardMessages.h"
 #include "platform/Dialogs.h"
@@ -122,6 +124,19 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     m_recentArchives = w.LastOpenedDBs.split(QLatin1Char(','), Qt::SkipEmptyParts);
     rebuildRecentArchivesMenu();
 
+    // The window's commands can be run by name from the macro language.
+    for (QAction* action : findChildren<QAction*>()) {
+        if (!action->objectName().startsWith(QLatin1String("Act")))
+            continue;
+        m_core.macros().Actions.append(
+            {action->objectName(), QStringLiteral("Datei"), action->text(), [action] { action->trigger(); }});
+    }
+    m_core.macros().WindowTitle = [this] { return windowTitle(); };
+    // The index thread reports its progress through the event loop.
+    connect(
+        &m_core.fulltext(), &TFtiIndex::indexProgress, this,
+        [this](int total, int done) { ShowIndexProgress(total, done); }, Qt::QueuedConnection);
+
     m_queryObserver = std::make_unique<WindowQueryObserver>(*this);
     m_core.query().setObserver(m_queryObserver.get());
     connect(DBGridDoc->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TFormMain::UpdateTableInfo);
@@ -225,6 +240,8 @@ void TFormMain::ActDocOpenExecute()
 
 TFormMain::~TFormMain()
 {
+    m_core.macros().Actions.clear();
+    m_core.macros().WindowTitle = nullptr;
     m_core.query().setObserver(nullptr);
 }
 

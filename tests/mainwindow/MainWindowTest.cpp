@@ -2,6 +2,7 @@
 #include "app/ProgramCore.h"
 #include "archive/ArchiveSchema.h"
 #include "archive/DataMod.h"
+#include "documents/Macros.h"
 #include "mainwindow/Deskmain.h"
 #include "mainwindow/DocumentGridModel.h"
 #include "platform/Dialogs.h"
@@ -99,6 +100,11 @@ TEST_F(MainWindowTest, FirstStartMakesAndOpensTheDefaultArchive)
     start();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna @ Archiv.dva"));
     EXPECT_FALSE(dm().Settings.FirstRun);
+
+    // The window's commands run by name from the macro language: closing the archive.
+    core->macros().RunApiCommand(QStringLiteral("ActFileDbClose"), QString());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna"));
+    EXPECT_TRUE(core->macros().MainMenuEntriesText().contains(QStringLiteral(": ActFileDbOpen")));
 }
 
 TEST_F(MainWindowTest, ShowsTheCatalogueOfTheLastArchive)
