@@ -8,6 +8,7 @@
 #include "archive/DocumentRecords.h"
 #include "documents/Document.h"
 #include "documents/Macros.h"
+#include "fulltext/FtiSearch.h"
 #include "fulltext/FtiThread.h"
 #include "mainwindow/DocumentGridModel.h"
 #include "mainwindow/dialogs/StandardMessages.h"
@@ -15,6 +16,7 @@
 #include "platform/Errors.h"
 #include "platform/FileOperations.h"
 #include "platform/Registry.h"
+#include "properties/VxTreeView.h"
 #include "settings/RegistryKeys.h"
 
 #include <QAction>
@@ -30,6 +32,8 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QScreen>
+#include <QSignalBlocker>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTimer>
@@ -99,7 +103,25 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     layout->addWidget(PanelTableInfo);
     layout->addWidget(m_groupPanel);
     layout->addWidget(DBGridDoc);
-    m_pages->addWidget(work);
+    // The project navigator at the left of the work area.
+    PanelProjectNav = new QWidget;
+    PanelProjectNav->setObjectName(QStringLiteral("PanelProjectNav"));
+    PanelProjectNav->setToolTip(QStringLiteral("Projektauswahl"));
+    auto* navLayout = new QVBoxLayout(PanelProjectNav);
+    navLayout->setContentsMargins(0, 0, 0, 0);
+    navLayout->addWidget(new QLabel(QStringLiteral("  Projektnavigator"), PanelProjectNav));
+    ProjectNavigator = new TVxTreeView(PanelProjectNav);
+    ProjectNavigator->setObjectName(QStringLiteral("ProjectNavigator"));
+    ProjectNavigator->SetFirstNodeText(QStringLiteral("[alle Projekte]"));
+    navLayout->addWidget(ProjectNavigator);
+    connect(ProjectNavigator, &TVxTreeView::SelectedNodeChanged, this, &TFormMain::ActSearchExecuteExecute);
+    SplitterProjectNav = new QSplitter(Qt::Horizontal, m_pages);
+    SplitterProjectNav->setObjectName(QStringLiteral("SplitterProjectNav"));
+    SplitterProjectNav->setHandleWidth(3);
+    SplitterProjectNav->addWidget(PanelProjectNav);
+    SplitterProjectNav->addWidget(work);
+    SplitterProjectNav->setStretchFactor(1, 1);
+    m_pages->addWidget(SplitterProjectNav);
     setCentralWidget(m_pages);
     statusBar()->setObjectName(QStringLiteral("StatusBarMain"));
     m_statusProgress = new QProgressBar(statusBar());
@@ -121,6 +143,8 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
                                                               : QRect(0, 0, 1024, 768);
         setGeometry(10, 10, std::min(900, screen.width() - 20), std::min(700, screen.height() - 20));
     }
+    PanelProjectNav->setVisible(w.PanelProjectNavVisible);
+    SplitterProjectNav->setSizes({std::max(w.PanelProjectNavWidth, 1), std::max(width() - w.PanelProjectNavWidth, 1)});
     m_recentArchives = w.LastOpenedDBs.split(QLatin1Char(','), Qt::SkipEmptyParts);
     rebuildRecentArchivesMenu();
 
@@ -221,6 +245,48 @@ void TFormMain::CurrentRecordChanged()
     }
     m_currentDocument = std::make_unique<TDravonelDocument>(
         m_dm, m_dm.Settings, m_core.shell(), m_dm.AdoQueryDoc, &m_dm.AdoQueryBlobs);
+}
+
+void TFormMain::LoadPrjNavItems()
+{
+    DocumentRecords& records = m_dm.Records();
+    const int list = records.choiceListIndex(QStringLiteral("Project"));
+    if (list < 0)
+        return;
+    const QString selected = ProjectNavigator->SelectedPath();
+    const QSignalBlocker quiet(ProjectNavigator);
+    try {
+        ProjectNavigator->LoadItems(records.ChoiceLists[list].split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+    } catch (const DxError& error) {
+        m_dm.ShowErrorAndLog(error.message());
+    }
+    if (selected.isEmpty() || !ProjectNavigator->SelectPath(selected))
+        ProjectNavigator->SelectAbsoluteIndex(0);
+}
+
+QString TFormMain::SelectedProject() const
+{
+    if (!PanelProjectNav->isVisibleTo(this) && !m_dm.Settings.Cfg.PrjPreselect)
+        return {};
+    return ProjectNavigator->SelectedPath();
+}
+
+void TFormMain::ActSearchExecuteExecute()
+{
+    if (!m_dm.AdoQueryDoc.isActive())
+        return;
+    TSearchPanelInput input;
+    input.selectedProject = SelectedProject();
+    try {
+        const TSearchCondition condition
+            = BuildSearchCondition(m_dm, m_core.fulltext().Words(), m_dm.AdoQueryDoc, input);
+        m_core.query().RunSelect(condition.where);
+    } catch (const DxError& error) {
+        m_dm.ShowErrorAndLog(error.message());
+        return;
+    }
+    showQueryResult(input.selectedProject.isEmpty() ? QStringLiteral("Tabelle: alle Dokumente")
+                                                    : QStringLiteral("Tabelle: Suchergebnis"));
 }
 
 void TFormMain::ActDocOpenExecute()
@@ -419,6 +485,7 @@ void TFormMain::LoadArchive(const QString& path)
         m_recentArchives = AddRecentArchive(m_recentArchives, m_dm.CurrentArchive.FileName);
         rebuildRecentArchivesMenu();
     }
+    LoadPrjNavItems();
     showAllDocuments();
     restoreGridLayout();
     SetArchiveVisible(m_dm.AdoQueryDoc.isActive());
@@ -429,15 +496,23 @@ void TFormMain::LoadArchive(const QString& path)
 void TFormMain::showAllDocuments()
 {
     m_core.query().RunSelect(QString());
+    showQueryResult(QStringLiteral("Tabelle: alle Dokumente"));
+}
+
+void TFormMain::showQueryResult(const QString& title)
+{
     m_model->setCaptions([this](const QString& name) { return m_core.fields().CaptionOf(name); });
+    const QList<int> grouping = m_model->groupColumns();
     m_model->setRecords(&m_dm.AdoQueryDoc);
+    for (int column : grouping)
+        m_model->addGroupColumn(column);
     // Hidden fields get no column.
     for (int column = 0; column < m_model->columnCount(); ++column) {
         const TVxDBField* field = m_core.fields().Find(
             m_model->headerData(column, Qt::Horizontal, DocumentGridModel::FieldNameRole).toString());
         DBGridDoc->setColumnHidden(column, field && !field->Visible);
     }
-    m_tableTitle = QStringLiteral("Tabelle: alle Dokumente");
+    m_tableTitle = title;
     const int count = m_model->recordCount();
     m_countText.clear();
     if (m_dm.Settings.Cfg.ShowDocCount)
@@ -595,6 +670,7 @@ bool TFormMain::UnloadArchive()
     }
     saveGridLayout();
     m_currentDocument.reset();
+    ProjectNavigator->LoadItems({});
     m_model->setRecords(nullptr);
     m_core.closeArchive();
     UpdateCaption();
@@ -684,6 +760,9 @@ void TFormMain::closeEvent(QCloseEvent* event)
     ProgramSettings& settings = m_dm.Settings;
     settings.UserCfg.LastOpenedDocDB = m_dm.CurrentArchive.FullPath;
     settings.WindowCfg.LastOpenedDBs = m_recentArchives.join(QLatin1Char(','));
+    settings.WindowCfg.PanelProjectNavVisible = PanelProjectNav->isVisibleTo(this);
+    if (PanelProjectNav->width() > 0)
+        settings.WindowCfg.PanelProjectNavWidth = SplitterProjectNav->sizes().value(0, PanelProjectNav->width());
     const QRect bounds = geometry();
     settings.WindowCfg.FormLeft = bounds.left();
     settings.WindowCfg.FormTop = bounds.top();

@@ -7,6 +7,8 @@
 #include "archive/DocumentQuery.h"
 
 class DocumentGridModel;
+class QSplitter;
+class TVxTreeView;
 class TDravonelDocument;
 class ProgramCore;
 class QAction;
@@ -39,6 +41,12 @@ public:
     void CurrentRecordChanged();
     TDravonelDocument* currentDocument() const { return m_currentDocument.get(); }
     void ActDocOpenExecute();
+
+    // --- project navigator
+    void LoadPrjNavItems();
+    QString SelectedProject() const;
+    // Runs the search with the selected project (the search panel adds its criteria later).
+    void ActSearchExecuteExecute();
     void ActViewEndGroupingExecute();
 
     // The recent archives: bare file names in the default archive folder, newest first, at most 3.
@@ -64,6 +72,7 @@ private:
     void openArchiveReporting(const QString& path);
     void createNoArchivePanel();
     void showAllDocuments();
+    void showQueryResult(const QString& title);
     void UpdateTableInfo();
     void showHeaderPopup(const QPoint& position);
     void groupingChanged();
@@ -78,6 +87,9 @@ private:
     QTreeView* DBGridDoc = nullptr;
     DocumentGridModel* m_model = nullptr;
     QLabel* m_groupPanel = nullptr;
+    QWidget* PanelProjectNav = nullptr;
+    TVxTreeView* ProjectNavigator = nullptr;
+    QSplitter* SplitterProjectNav = nullptr;
     std::unique_ptr<TDravonelDocument> m_currentDocument;
     QLabel* PanelTableInfo = nullptr;
     QAction* ActFileDBNew = nullptr;

@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Registry.h"
 #include "platform/db/SqlRecordSet.h"
+#include "properties/VxTreeView.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>
@@ -305,4 +306,36 @@ TEST_F(MainWindowTest, ArchivesOfTheArchiveFolderAreRememberedAcrossStarts)
         QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(folder + QStringLiteral("Eins.dva"))));
     menu->actions()[0]->trigger();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna @ Zwei.dva"));
+}
+
+TEST_F(MainWindowTest, TheProjectNavigatorFiltersTheCatalogue)
+{
+    const QString archive = TestEnv::home() + QStringLiteral("Projekte.dva");
+    {
+        TDModul maker({TestEnv::programFolder(), common, QString(), QString(), &dialogs});
+        ArchiveSchema(maker).CreateArchive(archive);
+        SqlConnection db;
+        db.open(archive);
+        int id = 1;
+        for (const char* project : {"Kunden", "Kunden\\Meier", "Kundendienst"})
+            db.execute(
+                QStringLiteral("INSERT INTO DOCUMENT (DOCID, APPLNAME, NAME, PROJECT) VALUES (?, '.txt', 'Dok', ?)"),
+                {id++, QString::fromUtf8(project)});
+        db.execute(QStringLiteral("INSERT INTO ITEMLISTS (ITMNAME, ITMLIST) VALUES ('PROJECT', ?)"),
+            {QStringLiteral("Kunden\nKunden\\Meier\nKundendienst")});
+    }
+    write(true, QStringLiteral("LastOpenedDocDB"), archive);
+    start();
+    auto* navigator = window->findChild<TVxTreeView*>(QStringLiteral("ProjectNavigator"));
+    ASSERT_TRUE(navigator);
+    auto* grid = window->findChild<QTreeView*>(QStringLiteral("DBGridDoc"));
+    EXPECT_EQ(grid->model()->rowCount(), 3);
+    ASSERT_TRUE(navigator->SelectPath(QStringLiteral("Kunden")));
+    // A project and its sub-projects, never its namesakes.
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+    ASSERT_TRUE(navigator->SelectPath(QStringLiteral("Kunden\\Meier")));
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    ASSERT_TRUE(navigator->SelectAbsoluteIndex(0)); // [alle Projekte]
+    EXPECT_EQ(grid->model()->rowCount(), 3);
+    screenshot(QStringLiteral("mainwindow-navigator.png"));
 }
