@@ -6,8 +6,11 @@
 #include "archive/DocumentKind.h"
 #include "archive/DocumentQuery.h"
 #include "archive/DocumentRecords.h"
+#include "documents/ApplicationList.h"
 #include "documents/Document.h"
 #include "documents/Macros.h"
+#include "documents/Maintenance.h"
+#include "documents/ShellIntegration.h"
 #include "fulltext/FtiSearch.h"
 #include "fulltext/FtiThread.h"
 #include "mainwindow/DocumentGridModel.h"
@@ -467,6 +470,38 @@ void TFormMain::FirstRunSetup()
         }
     }
     settings.CurrentArchivePath = settings.Cfg.DocDataBase;
+    if (QFileInfo::exists(settings.Cfg.DocDataBase))
+        openArchiveReporting(settings.Cfg.DocDataBase);
+
+    // A new user finds the sample documents and the common document types.
+    if (m_dm.isArchiveOpen()) {
+        try {
+            m_core.maintenance().InsertSampleDocuments();
+            showAllDocuments();
+        } catch (const DxError& error) {
+            logQuietly(error.message());
+        }
+    }
+    try {
+        for (const char* extension : {".doc", ".xls", ".pdf", ".txt", ".bmp", ".jpg"}) {
+            QString key = QLatin1String(extension);
+            m_core.applications().EnsureDocumentType(key);
+        }
+    } catch (const DxError&) {
+        logQuietly(QStringLiteral("Error FindApplication"));
+    }
+    m_core.settings().user().deleteKey(RegistryKeys::kComponentSettings);
+    m_core.settings().user().flush();
+    if (!RegisterArchiveFileType(QCoreApplication::applicationFilePath()))
+        logQuietly(QStringLiteral("Error RegisterFileExtension"));
+}
+
+void TFormMain::logQuietly(const QString& text)
+{
+    try {
+        m_dm.WriteLog(text);
+    } catch (const IoError&) {
+    }
 }
 
 void TFormMain::LoadArchive(const QString& path)

@@ -63,6 +63,7 @@ private:
     void saveGridLayout();
     void restoreGridLayout();
     void FirstRunSetup();
+    void logQuietly(const QString& text);
     void ActFileDBNewExecute();
     void ActFileDbOpenExecute();
     void ActFileDbCloseExecute();

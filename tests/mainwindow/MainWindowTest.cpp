@@ -2,6 +2,7 @@
 #include "app/ProgramCore.h"
 #include "archive/ArchiveSchema.h"
 #include "archive/DataMod.h"
+#include "documents/ApplicationList.h"
 #include "documents/Macros.h"
 #include "mainwindow/Deskmain.h"
 #include "mainwindow/DocumentGridModel.h"
@@ -90,7 +91,12 @@ TEST_F(MainWindowTest, FirstStartMakesAndOpensTheDefaultArchive)
     EXPECT_TRUE(QFileInfo::exists(archive));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna @ Archiv.dva"));
     EXPECT_EQ(dm().CurrentArchive.FullPath, archive);
-    EXPECT_TRUE(dialogs.asked().isEmpty());
+    // The new archive holds the sample documents, and the common document types exist.
+    auto* grid = window->findChild<QTreeView*>(QStringLiteral("DBGridDoc"));
+    EXPECT_GE(grid->model()->rowCount(), 4);
+    EXPECT_TRUE(core->applications().Exists(QStringLiteral(".pdf")));
+    // The sample documents are being indexed in the background; closing waits for that.
+    ASSERT_TRUE(TestEnv::waitUntil([&] { return !dm().IsIndexThreadRunning(); }, 30000));
     window->close();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna"));
     EXPECT_EQ(readUser(QStringLiteral("LastOpenedDocDB")), archive);
