@@ -1,5 +1,7 @@
 #include "Maintenance.h"
 
+#include <optional>
+
 #include "archive/DataMod.h"
 #include "archive/DocumentQuery.h"
 #include "archive/DocumentRecords.h"
@@ -126,18 +128,25 @@ void TArchiveMaintenance::ExportRecords(const QString& file, bool asXml)
             QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2").arg(file, out.errorString()));
 }
 
-QList<qint64> TArchiveMaintenance::ImportRecords(const QString& file)
+std::optional<ExchangeFiles::Table> TArchiveMaintenance::readImportFile(const QString& file)
 {
-    Failed = false;
-    ExchangeFiles::Table table;
     try {
-        table = ExchangeFiles::readFile(file);
+        return ExchangeFiles::readFile(file);
     } catch (const DxError& error) {
         Failed = true;
         m_dm.ShowErrorAndLog(QStringLiteral("Die Importdatei \"%1\" kann nicht gelesen werden:").arg(file)
             + QLatin1Char('\r') + error.message());
-        return {};
+        return std::nullopt;
     }
+}
+
+QList<qint64> TArchiveMaintenance::ImportRecords(const QString& file)
+{
+    Failed = false;
+    const std::optional<ExchangeFiles::Table> read = readImportFile(file);
+    if (!read)
+        return {};
+    const ExchangeFiles::Table& table = *read;
     if (table.rows.empty()) {
         m_dm.dialogs().information(QStringLiteral("Die Importdatei \"%1\" enthält keine Datensätze.").arg(file));
         return {};
@@ -161,15 +170,10 @@ QList<qint64> TArchiveMaintenance::InsertSampleDocuments()
         m_dm.dialogs().error(QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(file));
         return {};
     }
-    ExchangeFiles::Table table;
-    try {
-        table = ExchangeFiles::readFile(file);
-    } catch (const DxError& error) {
-        Failed = true;
-        m_dm.ShowErrorAndLog(QStringLiteral("Die Importdatei \"%1\" kann nicht gelesen werden:").arg(file)
-            + QLatin1Char('\r') + error.message());
+    const std::optional<ExchangeFiles::Table> read = readImportFile(file);
+    if (!read)
         return {};
-    }
+    const ExchangeFiles::Table& table = *read;
     return importRows(table, Source::Samples);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <optional>
 
 class DocumentQuery;
 class ProgressSink;
@@ -45,6 +46,8 @@ public:
 private:
     enum class Source { Exchange, Samples };
     QList<qint64> importRows(const ExchangeFiles::Table& table, Source source);
+    // Reads an exchange file; a file that cannot be read is reported and answers nothing.
+    std::optional<ExchangeFiles::Table> readImportFile(const QString& file);
     bool ensureDocumentQuery();
     void step(int position, int maximum);
     bool cancelled() const;

@@ -442,15 +442,8 @@ void TFormMain::StartUp()
         if (arg.endsWith(QLatin1String(".dva"), Qt::CaseInsensitive) && QFileInfo(arg).isFile())
             path = QFileInfo(arg).absoluteFilePath();
 
-    if (!m_dm.isArchiveOpen() && !path.isEmpty() && QFileInfo::exists(path)) {
-        try {
-            LoadArchive(path);
-        } catch (const AbortError&) {
-        } catch (const DxError& error) {
-            m_dm.ShowErrorAndLog(QStringLiteral("Datenbank \"%1\" konnte nicht geöffnet werden.").arg(path)
-                + QStringLiteral(":\r") + error.message());
-        }
-    }
+    if (!m_dm.isArchiveOpen() && !path.isEmpty() && QFileInfo::exists(path))
+        openArchiveReporting(path);
     if (!m_dm.isArchiveOpen())
         SetArchiveVisible(false);
     UpdateCaption();
