@@ -82,7 +82,16 @@ TSearchCondition BuildSearchCondition(
             continue;
         const SqlField& field = records.fields()[size_t(index)];
         switch (control.kind) {
-        case TSearchPanelInput::Control::Kind::Text: where += CriterionToSql(dm, records, field, control.text); break;
+        case TSearchPanelInput::Control::Kind::Text:
+            // The navigator's path in the project box selects the project and its sub-projects, as
+            // the navigator itself does; a text typed there is a criterion like any other.
+            if (input.hasProjectFieldControl && !input.selectedProject.isEmpty()
+                && field.name.compare(QLatin1String("PROJECT"), Qt::CaseInsensitive) == 0
+                && control.text == input.selectedProject)
+                where += ProjectCondition(input.selectedProject, dm.Settings.QuoteChar) + andText;
+            else
+                where += CriterionToSql(dm, records, field, control.text);
+            break;
         case TSearchPanelInput::Control::Kind::DatePicker:
             if (control.checked)
                 where += field.name + QStringLiteral(" >= ") + QString::number(qint64(std::floor(control.date)))

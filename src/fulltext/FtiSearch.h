@@ -44,7 +44,9 @@ struct TSearchPanelInput
     std::vector<Control> controls;
 
     bool hasProjectFieldControl = false; // the layout has a control on PROJECT
-    QString selectedProject; // the navigator's project path (empty: all projects)
+    // The navigator's project path (empty: all projects). With a project control, the control
+    // holding exactly this path stands for the project and its sub-projects.
+    QString selectedProject;
 };
 
 struct TSearchCondition

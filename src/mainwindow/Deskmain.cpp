@@ -6,6 +6,8 @@
 #include "archive/DocumentKind.h"
 #include "archive/DocumentQuery.h"
 #include "archive/DocumentRecords.h"
+#include "archive/SearchCriteria.h"
+#include "documents/ApplicationComboBox.h"
 #include "documents/ApplicationList.h"
 #include "documents/Document.h"
 #include "documents/Macros.h"
@@ -13,23 +15,30 @@
 #include "documents/ShellIntegration.h"
 #include "fulltext/FtiSearch.h"
 #include "fulltext/FtiThread.h"
+#include "fulltext/InputFtiSearch.h"
 #include "mainwindow/DocumentGridModel.h"
+#include "mainwindow/SearchPanel.h"
 #include "mainwindow/dialogs/StandardMessages.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/FileOperations.h"
+#include "platform/IniFile.h"
 #include "platform/Registry.h"
+#include "properties/DBFields.h"
+#include "properties/LayoutBuilder.h"
 #include "properties/VxTreeView.h"
 #include "settings/RegistryKeys.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
@@ -40,6 +49,9 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -76,6 +88,7 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     setWindowTitle(RegistryKeys::kProductTitle);
     resize(900, 600);
     createActions();
+    createMenus();
 
     m_pages = new QStackedWidget(this);
     createNoArchivePanel();
@@ -117,14 +130,29 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     ProjectNavigator->setObjectName(QStringLiteral("ProjectNavigator"));
     ProjectNavigator->SetFirstNodeText(QStringLiteral("[alle Projekte]"));
     navLayout->addWidget(ProjectNavigator);
-    connect(ProjectNavigator, &TVxTreeView::SelectedNodeChanged, this, &TFormMain::ActSearchExecuteExecute);
-    SplitterProjectNav = new QSplitter(Qt::Horizontal, m_pages);
+    connect(ProjectNavigator, &TVxTreeView::SelectedNodeChanged, this, &TFormMain::ProjectNavigatorChange);
+    connect(ProjectNavigator, &QAbstractItemView::doubleClicked, this, [this] { ActSearchExecuteExecute(false); });
+    auto* page = new QWidget(m_pages);
+    page->setObjectName(QStringLiteral("PanelArchive"));
+    auto* pageLayout = new QVBoxLayout(page);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->setSpacing(0);
+    PanelSearchFields = new TSearchPanel(page);
+    pageLayout->addWidget(PanelSearchFields);
+    AttachControl(m_core.applications(), PanelSearchFields->CoBoxApplication);
+    connect(PanelSearchFields, &TSearchPanel::searchDue, this, &TFormMain::RunPanelSearch);
+    connect(PanelSearchFields, &TSearchPanel::searchClicked, this, [this] { ActSearchExecuteExecute(true); });
+    connect(PanelSearchFields, &TSearchPanel::lockClicked, this, &TFormMain::ActSearchLockExecute);
+    connect(PanelSearchFields, &TSearchPanel::buttonPopupRequested, this,
+        [this](const QPoint& position) { PopupBtnSearch->popup(position); });
+    SplitterProjectNav = new QSplitter(Qt::Horizontal, page);
     SplitterProjectNav->setObjectName(QStringLiteral("SplitterProjectNav"));
     SplitterProjectNav->setHandleWidth(3);
     SplitterProjectNav->addWidget(PanelProjectNav);
     SplitterProjectNav->addWidget(work);
     SplitterProjectNav->setStretchFactor(1, 1);
-    m_pages->addWidget(SplitterProjectNav);
+    pageLayout->addWidget(SplitterProjectNav, 1);
+    m_pages->addWidget(page);
     setCentralWidget(m_pages);
     statusBar()->setObjectName(QStringLiteral("StatusBarMain"));
     m_statusProgress = new QProgressBar(statusBar());
@@ -147,6 +175,10 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
         setGeometry(10, 10, std::min(900, screen.width() - 20), std::min(700, screen.height() - 20));
     }
     PanelProjectNav->setVisible(w.PanelProjectNavVisible);
+    ActViewShowProjectNav->setChecked(w.PanelProjectNavVisible);
+    ActSearchLock->setChecked(w.LockSearch);
+    PanelSearchFields->SetPermanent(w.LockSearch);
+    ActViewShowGroupPanel->setChecked(true);
     SplitterProjectNav->setSizes({std::max(w.PanelProjectNavWidth, 1), std::max(width() - w.PanelProjectNavWidth, 1)});
     m_recentArchives = w.LastOpenedDBs.split(QLatin1Char(','), Qt::SkipEmptyParts);
     rebuildRecentArchivesMenu();
@@ -155,8 +187,8 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     for (QAction* action : findChildren<QAction*>()) {
         if (!action->objectName().startsWith(QLatin1String("Act")))
             continue;
-        m_core.macros().Actions.append(
-            {action->objectName(), QStringLiteral("Datei"), action->text(), [action] { action->trigger(); }});
+        m_core.macros().Actions.append({action->objectName(), action->property("category").toString(), action->text(),
+            [action] { action->trigger(); }});
     }
     m_core.macros().WindowTitle = [this] { return windowTitle(); };
     // The index thread reports its progress through the event loop.
@@ -166,7 +198,10 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
 
     m_queryObserver = std::make_unique<WindowQueryObserver>(*this);
     m_core.query().setObserver(m_queryObserver.get());
-    connect(DBGridDoc->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TFormMain::UpdateTableInfo);
+    connect(DBGridDoc->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        UpdateTableInfo();
+        UpdateActions();
+    });
     connect(
         DBGridDoc->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
             const int record = m_model->recordOf(current);
@@ -244,10 +279,12 @@ void TFormMain::CurrentRecordChanged()
     const int record = m_model->recordOf(DBGridDoc->currentIndex());
     if (!m_dm.AdoQueryDoc.isActive() || record < 0) {
         m_currentDocument.reset();
+        UpdateActions();
         return;
     }
     m_currentDocument = std::make_unique<TDravonelDocument>(
         m_dm, m_dm.Settings, m_core.shell(), m_dm.AdoQueryDoc, &m_dm.AdoQueryBlobs);
+    UpdateActions();
 }
 
 void TFormMain::LoadPrjNavItems()
@@ -274,22 +311,276 @@ QString TFormMain::SelectedProject() const
     return ProjectNavigator->SelectedPath();
 }
 
-void TFormMain::ActSearchExecuteExecute()
+void TFormMain::ProjectNavigatorChange()
+{
+    if (PanelSearchFields->ProjectFieldControl())
+        PanelSearchFields->SetProjectFieldText(ProjectNavigator->SelectedPath());
+    PanelSearchFields->SearchFieldChange();
+}
+
+TSearchCondition TFormMain::BuildSearchCondition()
+{
+    const TSearchCondition condition = ::BuildSearchCondition(
+        m_dm, m_core.fulltext().Words(), m_dm.AdoQueryDoc, PanelSearchFields->Input(SelectedProject()));
+    if (!condition.ignoredWords.isEmpty()) {
+        QApplication::beep();
+        const QLineEdit* edit = PanelSearchFields->EditFTI;
+        ShowBalloonHint(edit->mapToGlobal(QPoint(0, edit->height())), condition.hint(), edit->width());
+    }
+    ActSearchAll->setChecked(false);
+    ActSearchCurrent->setChecked(true);
+    return condition;
+}
+
+bool TFormMain::postPendingEdits()
+{
+    try {
+        DocumentRecords::PostOrCancel(m_dm.AdoQueryDoc, 1);
+        return true;
+    } catch (const DxError& error) {
+        m_dm.ShowErrorAndLog(error.message());
+        return false;
+    }
+}
+
+void TFormMain::RunPanelSearch()
+{
+    if (!m_dm.AdoQueryDoc.isActive() || !postPendingEdits())
+        return;
+    try {
+        const TSearchCondition condition = BuildSearchCondition();
+        runSelect(QStringLiteral("Tabelle: Suchergebnis"), condition.where);
+    } catch (const DxError& error) {
+        m_dm.ShowErrorAndLog(error.message());
+    }
+}
+
+void TFormMain::ActSearchExecuteExecute(bool fromAction)
+{
+    if (fromAction) {
+        // Searching by hand ends the permanent search.
+        PanelSearchFields->SetPermanent(false);
+        ActSearchLock->setChecked(false);
+    }
+    PanelSearchFields->SuchTimer->stop();
+    RunPanelSearch();
+}
+
+void TFormMain::ActSearchLockExecute()
+{
+    const bool on = !PanelSearchFields->IsPermanent();
+    PanelSearchFields->SetPermanent(on);
+    ActSearchLock->setChecked(on);
+    if (on)
+        RunPanelSearch();
+}
+
+void TFormMain::runSelect(const QString& title, const QString& condition)
+{
+    m_core.query().RunSelect(condition);
+    showQueryResult(title);
+}
+
+void TFormMain::ShowAllDocuments()
+{
+    if (!m_dm.AdoQueryDoc.isActive() || !postPendingEdits())
+        return;
+    if (m_dm.Settings.Cfg.PrjPreselect) {
+        const QString condition = ProjectCondition(SelectedProject(), m_dm.Settings.QuoteChar);
+        runSelect(QStringLiteral("Tabelle: Suchergebnis"),
+            condition.isEmpty() ? QString() : QStringLiteral("WHERE ") + condition);
+    } else {
+        runSelect(QStringLiteral("Tabelle: alle Dokumente"), QString());
+    }
+    ActSearchAll->setChecked(true);
+    ActSearchCurrent->setChecked(false);
+}
+
+void TFormMain::ShowAllDocumentsUnfiltered()
+{
+    runSelect(QStringLiteral("Tabelle: alle Dokumente"), QString());
+    ActSearchAll->setChecked(true);
+    ActSearchCurrent->setChecked(false);
+}
+
+void TFormMain::ActSearchResetExecute(bool reset)
+{
+    if (!postPendingEdits())
+        return;
+    if (reset)
+        PanelSearchFields->SetPermanent(false);
+    PanelSearchFields->ClearInputs(m_dm.Settings.Cfg.PrjPreselect);
+    ProjectNavigator->SelectAbsoluteIndex(0);
+    if (!reset)
+        return;
+    ShowAllDocuments();
+    ActSearchAll->setChecked(true);
+    if (ActSearchLock->isChecked())
+        PanelSearchFields->SetPermanent(true);
+    // The changes of the clearing are no reason for another search.
+    PanelSearchFields->SuchTimer->stop();
+}
+
+void TFormMain::ActSearchLastSearchExecute()
 {
     if (!m_dm.AdoQueryDoc.isActive())
         return;
-    TSearchPanelInput input;
-    input.selectedProject = SelectedProject();
+    const QStringList previous = m_dm.PreviousQuery;
+    m_core.query().ExecuteDocQuery(previous, DocumentQuery::Mode::Open);
+    showQueryResult(QStringLiteral("Tabelle: letze Suche"));
+}
+
+QString TFormMain::ShortenedForTitle(const QString& value)
+{
+    return value.size() > 20 ? value.left(18) + QStringLiteral("...") : value;
+}
+
+void TFormMain::SearchOtherFields(const QString& fieldName)
+{
+    if (!m_dm.AdoQueryDoc.isActive() || !postPendingEdits())
+        return;
+    const QString caption = m_core.fields().CaptionOf(fieldName);
+    const auto value = m_dm.dialogs().inputText(QStringLiteral("Suche nach %1").arg(caption),
+        QStringLiteral("Geben Sie den gesuchten Wert für \"%1\" ein").arg(caption), QString());
+    if (!value || value->trimmed().isEmpty())
+        return;
+    ActSearchAll->setChecked(false);
+    ActSearchCurrent->setChecked(false);
     try {
-        const TSearchCondition condition
-            = BuildSearchCondition(m_dm, m_core.fulltext().Words(), m_dm.AdoQueryDoc, input);
-        m_core.query().RunSelect(condition.where);
+        QString condition;
+        if (fieldName.compare(QLatin1String("APPLNAME"), Qt::CaseInsensitive) == 0) {
+            condition = m_core.applications().ApplNameCondition(*value);
+        } else {
+            const int index = m_dm.AdoQueryDoc.fieldIndex(fieldName);
+            if (index < 0)
+                return;
+            condition = CriterionToSql(m_dm, m_dm.AdoQueryDoc, m_dm.AdoQueryDoc.fields()[size_t(index)], *value);
+        }
+        if (condition.endsWith(QLatin1String(" AND ")))
+            condition.chop(5);
+        runSelect(QStringLiteral("Tabelle: Suche nach %1 = \"%2\"").arg(caption, ShortenedForTitle(*value)),
+            condition.isEmpty() ? QString() : QStringLiteral("WHERE ") + condition);
     } catch (const DxError& error) {
         m_dm.ShowErrorAndLog(error.message());
+    }
+}
+
+void TFormMain::rebuildOtherFieldsMenu()
+{
+    MSearchOtherFields->clear();
+    const TVxDBFields& fields = m_core.fields();
+    for (int position = 0; position < fields.Count(); ++position) {
+        const TVxDBField& field = fields.At(position);
+        if (!field.Visible || !field.ShowInSearchMenu || !m_dm.AdoQueryDoc.hasField(field.FieldName))
+            continue;
+        const QString name = field.FieldName;
+        MSearchOtherFields->addAction(
+            field.DisplayCaption() + QStringLiteral("..."), this, [this, name] { SearchOtherFields(name); });
+    }
+    MSearchOtherFields->setEnabled(!MSearchOtherFields->isEmpty() && m_dm.isArchiveOpen());
+}
+
+void TFormMain::ActSearchFulltextIndexExecute()
+{
+    if (!m_dm.AdoQueryDoc.isActive() || !postPendingEdits())
+        return;
+    QString text;
+    QString op;
+    if (AskFulltextWords) {
+        if (!AskFulltextWords(text, op))
+            return;
+    } else {
+        if (!m_ftiDialog)
+            m_ftiDialog = new TFormInputFtiSearch(m_dm.Settings, this);
+        if (!m_ftiDialog->AskSearchWords(text, op))
+            return;
+    }
+    repaint();
+    if (text.trimmed().isEmpty())
+        return;
+    ActSearchAll->setChecked(false);
+    ActSearchCurrent->setChecked(false);
+    QStringList ignored;
+    const TFtiWordList words = PrepareSearchWords(m_core.fulltext().Words(), text, ignored);
+    if (!ignored.isEmpty()) {
+        QApplication::beep();
+        const QToolButton* button = PanelSearchFields->BtnSearch;
+        ShowBalloonHint(button->mapToGlobal(QPoint(0, 0)), IgnoredWordsHint(ignored), 200);
+    }
+    if (words.isEmpty())
+        return;
+    try {
+        const QString condition = WordsToCondition(m_dm.AdoConnectDoc, words, op);
+        runSelect(QStringLiteral("Tabelle: Suche im Volltextindex nach \"%1\"").arg(ShortenedForTitle(text)),
+            QStringLiteral("WHERE ") + condition);
+    } catch (const DxError& error) {
+        m_dm.ShowErrorAndLog(error.message());
+    }
+}
+
+void TFormMain::ShowBalloonHint(const QPoint& position, const QString& text, int width)
+{
+    m_balloonText = text;
+    QToolTip::showText(position,
+        QStringLiteral("<div style=\"width:%1px\">%2</div>").arg(width).arg(text.toHtmlEscaped()), this, QRect(), 4000);
+}
+
+void TFormMain::LoadLayout(const QString& file)
+{
+    const bool fullText = m_dm.Settings.Cfg.FtiCreateMode != 0;
+    PanelSearchFields->LabelFTI->setVisible(fullText);
+    PanelSearchFields->EditFTI->setVisible(fullText);
+    if (!QFileInfo::exists(file)) {
+        logQuietly(QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(file));
         return;
     }
-    showQueryResult(input.selectedProject.isEmpty() ? QStringLiteral("Tabelle: alle Dokumente")
-                                                    : QStringLiteral("Tabelle: Suchergebnis"));
+    IniFile layout(file);
+    if (!layout.load()) {
+        logQuietly(QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(file));
+        return;
+    }
+    ApplyFormSize(layout, this);
+    DocumentRecords& records = m_dm.Records();
+    TVxLayoutContext context;
+    context.Fields = &m_core.fields();
+    context.DocSource = &m_dm.AdoQueryDoc;
+    context.DropDownCount = m_dm.Settings.Cfg.DropDownCount;
+    context.UserList = m_dm.UserList;
+    context.ChoiceList = [&records](const QString& field) -> std::optional<QString> {
+        const int index = records.choiceListIndex(field);
+        if (index < 0)
+            return std::nullopt;
+        return records.ChoiceLists[index];
+    };
+    context.LayoutsFolder = m_dm.LayoutsFolder();
+    const Registry& user = m_core.settings().user();
+    context.StoredValues = &user;
+    {
+        // Restoring the stored values is no reason for a search.
+        const QSignalBlocker quiet(ProjectNavigator);
+        PanelSearchFields->LoadLayout(layout, context);
+        PanelSearchFields->RestoreFixedValues(user);
+        const auto index = user.readInteger(StoredMainValuesKey(), QStringLiteral("ProjectIndex"));
+        if (!index || !ProjectNavigator->SelectAbsoluteIndex(*index))
+            ProjectNavigator->SelectAbsoluteIndex(0);
+    }
+    if (PanelSearchFields->ProjectFieldControl() && !ProjectNavigator->SelectedPath().isEmpty())
+        PanelSearchFields->SetProjectFieldText(ProjectNavigator->SelectedPath());
+    PanelSearchFields->SuchTimer->stop();
+}
+
+void TFormMain::SaveSearchValues()
+{
+    Registry& user = m_core.settings().user();
+    PanelSearchFields->SaveSearchValues(user);
+    user.writeInteger(StoredMainValuesKey(), QStringLiteral("ProjectIndex"),
+        std::max(0, ProjectNavigator->AbsoluteIndex(ProjectNavigator->currentIndex())));
+    user.flush();
+}
+
+void TFormMain::FreeLayoutControls()
+{
+    PanelSearchFields->FreeLayoutControls();
 }
 
 void TFormMain::ActDocOpenExecute()
@@ -314,31 +605,181 @@ TFormMain::~TFormMain()
     m_core.query().setObserver(nullptr);
 }
 
+QAction* TFormMain::makeAction(const char* name, const QString& caption, const QString& hint, const QString& category)
+{
+    auto* action = new QAction(caption, this);
+    action->setObjectName(QLatin1String(name));
+    const auto parts = hint.split(QLatin1Char('|'));
+    action->setToolTip(parts.value(0));
+    action->setStatusTip(parts.value(parts.size() > 1 ? 1 : 0));
+    action->setProperty("category", category);
+    return action;
+}
+
 void TFormMain::createActions()
 {
-    auto* file = menuBar()->addMenu(QStringLiteral("&Datei"));
-    auto make = [&](const char* name, const QString& caption, const QString& hint, auto slot) {
-        auto* action = new QAction(caption, this);
-        action->setObjectName(QLatin1String(name));
-        const auto parts = hint.split(QLatin1Char('|'));
-        action->setToolTip(parts.value(0));
-        action->setStatusTip(parts.value(parts.size() > 1 ? 1 : 0));
-        connect(action, &QAction::triggered, this, slot);
-        file->addAction(action);
-        return action;
+    const QString file = QStringLiteral("Datei");
+    ActFileDBNew = makeAction(
+        "ActFileDBNew", QStringLiteral("&Neu..."), QStringLiteral("Neues Archiv|Erstellt ein neues Archiv"), file);
+    connect(ActFileDBNew, &QAction::triggered, this, &TFormMain::ActFileDBNewExecute);
+    ActFileDbOpen = makeAction("ActFileDbOpen", QStringLiteral("Archiv ö&ffnen..."),
+        QStringLiteral("Archiv öffnen|Öffnet ein vorhandenes Archiv"), file);
+    connect(ActFileDbOpen, &QAction::triggered, this, &TFormMain::ActFileDbOpenExecute);
+    ActFileDbClose = makeAction("ActFileDbClose", QStringLiteral("&Schließen"),
+        QStringLiteral("Archiv schließen|Schließt das geöffnete Archiv"), file);
+    connect(ActFileDbClose, &QAction::triggered, this, &TFormMain::ActFileDbCloseExecute);
+    ActFileExit
+        = makeAction("ActFileExit", QStringLiteral("&Beenden"), QStringLiteral("Beenden|Beendet das Programm"), file);
+    ActFileExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    connect(ActFileExit, &QAction::triggered, this, &QWidget::close);
+
+    const QString document = QStringLiteral("Dokument");
+    ActDocOpen = makeAction("ActDocOpen", QStringLiteral("Ö&ffnen"),
+        QStringLiteral("Öffnen|Öffnet das Dokument mit seinem Programm"), document);
+    ActDocOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(ActDocOpen, &QAction::triggered, this, &TFormMain::ActDocOpenExecute);
+
+    const QString search = QStringLiteral("Suche");
+    ActSearchExecute = makeAction("ActSearchExecute", QStringLiteral("&Suchen"),
+        QStringLiteral("Suchen|Sucht die Dokumente, die den Suchbegriffen entsprechen"), search);
+    ActSearchExecute->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(ActSearchExecute, &QAction::triggered, this, [this] { ActSearchExecuteExecute(true); });
+    ActSearchLock = makeAction("ActSearchLock", QStringLiteral("&Permanent"),
+        QStringLiteral("Permanent|Sucht bei jeder Änderung der Suchbegriffe"), search);
+    ActSearchLock->setCheckable(true);
+    connect(ActSearchLock, &QAction::triggered, this, &TFormMain::ActSearchLockExecute);
+    ActSearchLastSearch = makeAction("ActSearchLastSearch", QStringLiteral("Le&tzte Suche"),
+        QStringLiteral("Letzte Suche|Wiederholt die vorige Suche"), search);
+    connect(ActSearchLastSearch, &QAction::triggered, this, &TFormMain::ActSearchLastSearchExecute);
+    ActSearchFulltextIndex = makeAction("ActSearchFulltextIndex", QStringLiteral("Volltext&index..."),
+        QStringLiteral("Volltextindex|Sucht Wörter im Volltextindex"), search);
+    ActSearchFulltextIndex->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    connect(ActSearchFulltextIndex, &QAction::triggered, this, &TFormMain::ActSearchFulltextIndexExecute);
+    ActSearchCurrent = makeAction("ActSearchCurrent", QStringLiteral("Aktue&lle Suche"),
+        QStringLiteral("Aktuelle Suche|Zeigt das Ergebnis der Suchbegriffe"), search);
+    ActSearchCurrent->setCheckable(true);
+    connect(ActSearchCurrent, &QAction::triggered, this, [this] { RunPanelSearch(); });
+    ActSearchAll = makeAction(
+        "ActSearchAll", QStringLiteral("&Alle suchen"), QStringLiteral("Alle Dokumente|Zeigt alle Dokumente"), search);
+    ActSearchAll->setCheckable(true);
+    connect(ActSearchAll, &QAction::triggered, this, &TFormMain::ShowAllDocuments);
+    ActSearchClearEdits = makeAction("ActSearchClearEdits", QStringLiteral("Suchbegriffe &löschen"),
+        QStringLiteral("Suchbegriffe löschen|Leert alle Suchfelder"), search);
+    connect(ActSearchClearEdits, &QAction::triggered, this, [this] { ActSearchResetExecute(false); });
+    ActSearchReset = makeAction("ActSearchReset", QStringLiteral("&Zurücksetzen"),
+        QStringLiteral("Zurücksetzen|Leert alle Suchfelder und zeigt alle Dokumente"), search);
+    connect(ActSearchReset, &QAction::triggered, this, [this] { ActSearchResetExecute(true); });
+
+    const QString view = QStringLiteral("Ansicht");
+    ActViewShowProjectNav = makeAction("ActViewShowProjectNav", QStringLiteral("Projekt&navigator"),
+        QStringLiteral("Projektnavigator|Zeigt oder verbirgt den Projektnavigator"), view);
+    ActViewShowProjectNav->setCheckable(true);
+    connect(ActViewShowProjectNav, &QAction::triggered, this, &TFormMain::ActViewShowProjectNavExecute);
+    ActViewShowGroupPanel = makeAction("ActViewShowGroupPanel", QStringLiteral("&Gruppieren"),
+        QStringLiteral("Gruppieren|Zeigt oder verbirgt die Gruppierungsleiste"), view);
+    ActViewShowGroupPanel->setCheckable(true);
+    connect(ActViewShowGroupPanel, &QAction::triggered, this, [this] {
+        m_groupPanel->setVisible(!m_groupPanel->isVisibleTo(this));
+        ActViewShowGroupPanel->setChecked(m_groupPanel->isVisibleTo(this));
+    });
+    ActViewEndGrouping = makeAction("ActViewEndGrouping", QStringLiteral("Gruppierung &zurücksetzen"),
+        QStringLiteral("Gruppierung zurücksetzen|Hebt die Gruppierung auf"), view);
+    connect(ActViewEndGrouping, &QAction::triggered, this, &TFormMain::ActViewEndGroupingExecute);
+    ActViewFullExpand
+        = makeAction("ActViewFullExpand", QStringLiteral("Knoten öffnen"), QStringLiteral("Alle Gruppen öffnen"), view);
+    connect(ActViewFullExpand, &QAction::triggered, this, [this] { DBGridDoc->expandAll(); });
+    ActViewFullCollapse = makeAction(
+        "ActViewFullCollapse", QStringLiteral("Knoten schließen"), QStringLiteral("Alle Gruppen schließen"), view);
+    connect(ActViewFullCollapse, &QAction::triggered, this, [this] { DBGridDoc->collapseAll(); });
+
+    const QString navigation = QStringLiteral("DB Navigator");
+    // First and last walk the visible rows; previous and next step from the current row.
+    auto navigate = [this](int step) {
+        QModelIndex target;
+        const QModelIndex current = DBGridDoc->currentIndex();
+        if (step == -1)
+            target = DBGridDoc->indexAbove(current);
+        else if (step == 1)
+            target = current.isValid() ? DBGridDoc->indexBelow(current) : m_model->index(0, 0);
+        else {
+            target = m_model->index(0, 0);
+            for (QModelIndex next = target; step == 2 && next.isValid(); next = DBGridDoc->indexBelow(next))
+                target = next;
+        }
+        if (target.isValid())
+            DBGridDoc->setCurrentIndex(target);
     };
-    ActFileDBNew = make("ActFileDBNew", QStringLiteral("&Neu..."),
-        QStringLiteral("Neues Archiv|Erstellt ein neues Archiv"), &TFormMain::ActFileDBNewExecute);
-    ActFileDbOpen = make("ActFileDbOpen", QStringLiteral("Archiv ö&ffnen..."),
-        QStringLiteral("Archiv öffnen|Öffnet ein vorhandenes Archiv"), &TFormMain::ActFileDbOpenExecute);
-    ActFileDbClose = make("ActFileDbClose", QStringLiteral("&Schließen"),
-        QStringLiteral("Archiv schließen|Schließt das geöffnete Archiv"), &TFormMain::ActFileDbCloseExecute);
+    ActDbNavFirst = makeAction("dxBarDBNavFirst", QStringLiteral("Erstes Dokument"), QString(), navigation);
+    connect(ActDbNavFirst, &QAction::triggered, this, [=] { navigate(0); });
+    ActDbNavPrev = makeAction("dxBarDBNavPrev", QStringLiteral("Vorheriges Dokument"), QString(), navigation);
+    connect(ActDbNavPrev, &QAction::triggered, this, [=] { navigate(-1); });
+    ActDbNavNext = makeAction("dxBarDBNavNext", QStringLiteral("Nächstes Dokument"), QString(), navigation);
+    connect(ActDbNavNext, &QAction::triggered, this, [=] { navigate(1); });
+    ActDbNavLast = makeAction("dxBarDBNavLast", QStringLiteral("Letztes Dokument"), QString(), navigation);
+    connect(ActDbNavLast, &QAction::triggered, this, [=] { navigate(2); });
+}
+
+void TFormMain::createMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("Da&tei"));
+    file->setObjectName(QStringLiteral("MFile"));
+    file->addAction(ActFileDbOpen);
+    QMenu* archive = file->addMenu(QStringLiteral("&Archiv"));
+    archive->setObjectName(QStringLiteral("MFileArchive"));
+    archive->addAction(ActFileDBNew);
+    archive->addAction(ActFileDbClose);
+    file->addSeparator();
     MFileLastOpenedArchives = file->addMenu(QStringLiteral("Zuletzt geöffnete Archive"));
     MFileLastOpenedArchives->setObjectName(QStringLiteral("MFileLastOpenedArchives"));
     file->addSeparator();
-    ActFileExit = make(
-        "ActFileExit", QStringLiteral("&Beenden"), QStringLiteral("Beenden|Beendet das Programm"), &QWidget::close);
-    ActFileExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    file->addAction(ActFileExit);
+
+    QMenu* document = menuBar()->addMenu(QStringLiteral("&Dokument"));
+    document->setObjectName(QStringLiteral("MDocument"));
+    document->addAction(ActDocOpen);
+
+    QMenu* search = menuBar()->addMenu(QStringLiteral("Such&en"));
+    search->setObjectName(QStringLiteral("MSearch"));
+    search->addActions({ActSearchExecute, ActSearchLock});
+    search->addSeparator();
+    search->addAction(ActSearchLastSearch);
+    search->addSeparator();
+    MSearchOtherFields = search->addMenu(QStringLiteral("Suche nach Feldern"));
+    MSearchOtherFields->setObjectName(QStringLiteral("MSearchOtherFields"));
+    search->addSeparator();
+    search->addAction(ActSearchFulltextIndex);
+    search->addSeparator();
+    search->addActions({ActSearchCurrent, ActSearchAll});
+    search->addSeparator();
+    search->addActions({ActSearchClearEdits, ActSearchReset});
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&Ansicht"));
+    view->setObjectName(QStringLiteral("MView"));
+    view->addActions({ActViewShowProjectNav, ActViewShowGroupPanel, ActViewEndGrouping});
+
+    // The bars of the default layout.
+    auto bar = [this](const char* name, const QString& title, const QList<QAction*>& actions, bool visible) {
+        QToolBar* toolBar = addToolBar(title);
+        toolBar->setObjectName(QLatin1String(name));
+        toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        toolBar->addActions(actions);
+        toolBar->setVisible(visible);
+        return toolBar;
+    };
+    bar("dxBarDocument", QStringLiteral("Dokument"), {ActDocOpen}, true);
+    bar("dxBarSearch", QStringLiteral("Suche"), {ActSearchReset}, true);
+    bar("dxBarView", QStringLiteral("Ansicht"), {ActViewShowGroupPanel}, true);
+    bar("dxBarDBNavigator", QStringLiteral("Datenbank-Navigation"),
+        {ActDbNavFirst, ActDbNavPrev, ActDbNavNext, ActDbNavLast}, false);
+
+    // The search button's popup.
+    PopupBtnSearch = new QMenu(this);
+    PopupBtnSearch->setObjectName(QStringLiteral("PopupBtnSearch"));
+    PopupBtnSearch->addActions({ActSearchExecute, ActSearchLock});
+    PopupBtnSearch->addSeparator();
+    PopupBtnSearch->addActions({ActSearchCurrent, ActSearchAll});
+    PopupBtnSearch->addSeparator();
+    PopupBtnSearch->addActions({ActSearchClearEdits, ActSearchReset});
 }
 
 void TFormMain::createNoArchivePanel()
@@ -470,7 +911,7 @@ void TFormMain::FirstRunSetup()
     if (m_dm.isArchiveOpen()) {
         try {
             m_core.maintenance().InsertSampleDocuments();
-            showAllDocuments();
+            ShowAllDocumentsUnfiltered();
         } catch (const DxError& error) {
             logQuietly(error.message());
         }
@@ -514,17 +955,16 @@ void TFormMain::LoadArchive(const QString& path)
         rebuildRecentArchivesMenu();
     }
     LoadPrjNavItems();
-    showAllDocuments();
+    rebuildOtherFieldsMenu();
+    LoadLayout(m_dm.LayoutFile(m_dm.Settings.FormLayoutCfg.LayoutFile, false));
+    if (ActSearchLock->isChecked())
+        RunPanelSearch();
+    else
+        ShowAllDocuments();
     restoreGridLayout();
     SetArchiveVisible(m_dm.AdoQueryDoc.isActive());
     if (!m_dm.AdoQueryDoc.isActive())
         UnloadArchive();
-}
-
-void TFormMain::showAllDocuments()
-{
-    m_core.query().RunSelect(QString());
-    showQueryResult(QStringLiteral("Tabelle: alle Dokumente"));
 }
 
 void TFormMain::showQueryResult(const QString& title)
@@ -553,6 +993,7 @@ void TFormMain::showQueryResult(const QString& title)
     UpdateTableInfo();
     for (int column = 0; column < m_model->columnCount(); ++column)
         DBGridDoc->resizeColumnToContents(column);
+    UpdateActions();
 }
 
 int TFormMain::selectedRecordCount() const
@@ -683,6 +1124,44 @@ void TFormMain::showHeaderPopup(const QPoint& position)
     menu.exec(DBGridDoc->header()->mapToGlobal(position));
 }
 
+void TFormMain::ActViewShowProjectNavExecute()
+{
+    const bool show = !PanelProjectNav->isVisibleTo(this);
+    PanelProjectNav->setVisible(show);
+    ActViewShowProjectNav->setChecked(show);
+    if (show && SplitterProjectNav->sizes().value(0) < 60)
+        SplitterProjectNav->setSizes({120, std::max(SplitterProjectNav->width() - 120, 1)});
+}
+
+bool TFormMain::HasSelectedDocument() const
+{
+    return m_dm.isArchiveOpen() && m_dm.AdoQueryDoc.isActive() && selectedRecordCount() > 0 && m_currentDocument;
+}
+
+void TFormMain::UpdateActions()
+{
+    const bool open = m_dm.isArchiveOpen();
+    const bool active = open && m_dm.AdoQueryDoc.isActive();
+    for (QAction* action : {ActSearchLock, ActSearchCurrent, ActSearchAll, ActSearchClearEdits, ActSearchReset,
+             ActSearchFulltextIndex, ActFileDbClose, ActSearchExecute})
+        action->setEnabled(open);
+    MSearchOtherFields->setEnabled(open && !MSearchOtherFields->isEmpty());
+    for (QAction* action :
+        {ActSearchLastSearch, ActViewShowGroupPanel, ActViewFullCollapse, ActViewFullExpand, ActViewShowProjectNav})
+        action->setEnabled(active);
+    ActViewEndGrouping->setEnabled(active && m_model->isGrouped());
+    bool reachable = false;
+    if (HasSelectedDocument()) {
+        const TDocTypeKind kind = KindOfKey(m_dm.AdoQueryDoc.text(QStringLiteral("APPLNAME")));
+        reachable = kind == dtkNote || kind == dtkWebLink
+            || ((kind == dtkFile || kind == dtkEmail)
+                && QFileInfo(m_dm.AdoQueryDoc.text(QStringLiteral("FILENAME"))).isFile());
+    }
+    ActDocOpen->setEnabled(reachable);
+    for (QAction* action : {ActDbNavFirst, ActDbNavPrev, ActDbNavNext, ActDbNavLast})
+        action->setEnabled(active && m_model->recordCount() > 0);
+}
+
 void TFormMain::UpdateTableInfo()
 {
     const int selected = selectedRecordCount();
@@ -697,8 +1176,13 @@ bool TFormMain::UnloadArchive()
         return false;
     }
     saveGridLayout();
+    if (m_dm.isArchiveOpen()) {
+        SaveSearchValues();
+        FreeLayoutControls();
+    }
     m_currentDocument.reset();
     ProjectNavigator->LoadItems({});
+    MSearchOtherFields->clear();
     m_model->setRecords(nullptr);
     m_core.closeArchive();
     UpdateCaption();
@@ -708,7 +1192,7 @@ bool TFormMain::UnloadArchive()
 void TFormMain::SetArchiveVisible(bool visible)
 {
     m_pages->setCurrentWidget(visible ? m_pages->widget(1) : m_noArchivePanel);
-    ActFileDbClose->setEnabled(visible);
+    UpdateActions();
 }
 
 void TFormMain::UpdateCaption()
@@ -789,6 +1273,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
     settings.UserCfg.LastOpenedDocDB = m_dm.CurrentArchive.FullPath;
     settings.WindowCfg.LastOpenedDBs = m_recentArchives.join(QLatin1Char(','));
     settings.WindowCfg.PanelProjectNavVisible = PanelProjectNav->isVisibleTo(this);
+    settings.WindowCfg.LockSearch = ActSearchLock->isChecked();
     if (PanelProjectNav->width() > 0)
         settings.WindowCfg.PanelProjectNavWidth = SplitterProjectNav->sizes().value(0, PanelProjectNav->width());
     const QRect bounds = geometry();

@@ -5,8 +5,11 @@
 #include <functional>
 
 #include "archive/DocumentQuery.h"
+#include "fulltext/FtiSearch.h"
 
 class DocumentGridModel;
+class TFormInputFtiSearch;
+class TSearchPanel;
 class QSplitter;
 class TVxTreeView;
 class TDravonelDocument;
@@ -45,9 +48,41 @@ public:
     // --- project navigator
     void LoadPrjNavItems();
     QString SelectedProject() const;
-    // Runs the search with the selected project (the search panel adds its criteria later).
-    void ActSearchExecuteExecute();
+    // The selected project goes into the search panel's project control; with the permanent
+    // search on, a search follows after the typing delay.
+    void ProjectNavigatorChange();
     void ActViewEndGroupingExecute();
+    void ActViewShowProjectNavExecute();
+
+    // --- search panel and search commands
+    TSearchPanel* searchPanel() const { return PanelSearchFields; }
+    // The WHERE clause of the panel; words left out of the full-text box are shown in a hint.
+    TSearchCondition BuildSearchCondition();
+    // Runs the panel's search. From the action (button, menu, Ctrl+S) it also ends the
+    // permanent search; from the navigator it does not.
+    void ActSearchExecuteExecute(bool fromAction);
+    void RunPanelSearch();
+    void ActSearchLockExecute();
+    void ShowAllDocuments();
+    void ShowAllDocumentsUnfiltered();
+    // Empties the panel; a reset also shows all documents.
+    void ActSearchResetExecute(bool reset);
+    void ActSearchLastSearchExecute();
+    void SearchOtherFields(const QString& fieldName);
+    void ActSearchFulltextIndexExecute();
+    void LoadLayout(const QString& file);
+    void SaveSearchValues();
+    void FreeLayoutControls();
+    void ShowBalloonHint(const QPoint& position, const QString& text, int width);
+    const QString& balloonText() const { return m_balloonText; }
+    // Asks for the words of a full-text search and the operator; the index search dialog when
+    // not set.
+    std::function<bool(QString& words, QString& op)> AskFulltextWords;
+    static QString ShortenedForTitle(const QString& value);
+
+    // The enabling rules of the window's commands.
+    void UpdateActions();
+    bool HasSelectedDocument() const;
 
     // The recent archives: bare file names in the default archive folder, newest first, at most 3.
     static QStringList AddRecentArchive(QStringList list, const QString& name);
@@ -67,12 +102,16 @@ private:
     void ActFileDBNewExecute();
     void ActFileDbOpenExecute();
     void ActFileDbCloseExecute();
+    QAction* makeAction(const char* name, const QString& caption, const QString& hint, const QString& category);
     void createActions();
+    void createMenus();
+    void rebuildOtherFieldsMenu();
+    bool postPendingEdits();
+    void runSelect(const QString& title, const QString& condition);
     void rebuildRecentArchivesMenu();
     void MFileLastOpenedArchivesClick(const QString& entry);
     void openArchiveReporting(const QString& path);
     void createNoArchivePanel();
-    void showAllDocuments();
     void showQueryResult(const QString& title);
     void UpdateTableInfo();
     void showHeaderPopup(const QPoint& position);
@@ -93,6 +132,29 @@ private:
     QSplitter* SplitterProjectNav = nullptr;
     std::unique_ptr<TDravonelDocument> m_currentDocument;
     QLabel* PanelTableInfo = nullptr;
+    TSearchPanel* PanelSearchFields = nullptr;
+    TFormInputFtiSearch* m_ftiDialog = nullptr;
+    QMenu* PopupBtnSearch = nullptr;
+    QMenu* MSearchOtherFields = nullptr;
+    QString m_balloonText;
+    QAction* ActDocOpen = nullptr;
+    QAction* ActSearchExecute = nullptr;
+    QAction* ActSearchLock = nullptr;
+    QAction* ActSearchLastSearch = nullptr;
+    QAction* ActSearchFulltextIndex = nullptr;
+    QAction* ActSearchCurrent = nullptr;
+    QAction* ActSearchAll = nullptr;
+    QAction* ActSearchClearEdits = nullptr;
+    QAction* ActSearchReset = nullptr;
+    QAction* ActViewShowProjectNav = nullptr;
+    QAction* ActViewShowGroupPanel = nullptr;
+    QAction* ActViewEndGrouping = nullptr;
+    QAction* ActViewFullExpand = nullptr;
+    QAction* ActViewFullCollapse = nullptr;
+    QAction* ActDbNavFirst = nullptr;
+    QAction* ActDbNavPrev = nullptr;
+    QAction* ActDbNavNext = nullptr;
+    QAction* ActDbNavLast = nullptr;
     QAction* ActFileDBNew = nullptr;
     QAction* ActFileDbOpen = nullptr;
     QAction* ActFileDbClose = nullptr;

@@ -128,7 +128,10 @@ TEST_F(FtiSearchTest, PanelInputsComposeTheWhereClause)
             "WHERE NAME LIKE 'A%' AND (PROJECT = 'Kunden' OR PROJECT LIKE 'Kunden\\%' ESCAPE '!')", ""});
         in.hasProjectFieldControl = true;
         in.controls = {text("PROJECT", "Kunden")};
-        cases.push_back({"project control instead of the navigator", in, "WHERE PROJECT LIKE 'Kunden%'", ""});
+        cases.push_back({"navigator path in the project control", in,
+            "WHERE (PROJECT = 'Kunden' OR PROJECT LIKE 'Kunden\\%' ESCAPE '!')", ""});
+        in.controls = {text("PROJECT", "Kun")};
+        cases.push_back({"typed project criterion instead of the navigator", in, "WHERE PROJECT LIKE 'Kun%'", ""});
     }
     for (const Case& c : cases) {
         const TSearchCondition result = BuildSearchCondition(*dm, *words, dm->AdoQueryDoc, c.input);

@@ -2,22 +2,32 @@
 #include "app/ProgramCore.h"
 #include "archive/ArchiveSchema.h"
 #include "archive/DataMod.h"
+#include "cli/CliApplication.h"
 #include "documents/ApplicationList.h"
 #include "documents/Macros.h"
 #include "mainwindow/Deskmain.h"
 #include "mainwindow/DocumentGridModel.h"
+#include "mainwindow/SearchPanel.h"
 #include "platform/Dialogs.h"
 #include "platform/Registry.h"
 #include "platform/db/SqlRecordSet.h"
 #include "properties/VxTreeView.h"
 
 #include <QAbstractItemModelTester>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 
 namespace {
@@ -143,9 +153,9 @@ TEST_F(MainWindowTest, ShowsTheCatalogueOfTheLastArchive)
     EXPECT_EQ(grid->model()->index(1, 12).data().toString(), QStringLiteral("17.05.2004 12:00:00"));
     auto* info = window->findChild<QLabel*>(QStringLiteral("PanelTableInfo"));
     ASSERT_TRUE(info);
-    EXPECT_EQ(info->text(), QStringLiteral("Tabelle: alle Dokumente: 3 Dokumente, 1 markiert"));
+    EXPECT_EQ(info->text(), QStringLiteral("Tabelle: Suchergebnis: 3 Dokumente, 1 markiert"));
     grid->selectAll();
-    EXPECT_EQ(info->text(), QStringLiteral("Tabelle: alle Dokumente: 3 Dokumente, 3 markiert"));
+    EXPECT_EQ(info->text(), QStringLiteral("Tabelle: Suchergebnis: 3 Dokumente, 3 markiert"));
     screenshot(QStringLiteral("mainwindow.png"));
 
     EXPECT_FALSE(window->DBGridDocAddGroupColumn(0));
@@ -154,7 +164,7 @@ TEST_F(MainWindowTest, ShowsTheCatalogueOfTheLastArchive)
     ASSERT_TRUE(window->DBGridDocAddGroupColumn(4)); // the project
     EXPECT_EQ(grid->model()->rowCount(), 1);
     EXPECT_EQ(grid->model()->index(0, 0).data().toString(), QStringLiteral("Projekt: Kunden (3)"));
-    EXPECT_EQ(info->text(), QStringLiteral("Tabelle: alle Dokumente: 3 Dokumente, 3 markiert"));
+    EXPECT_EQ(info->text(), QStringLiteral("Tabelle: Suchergebnis: 3 Dokumente, 3 markiert"));
     screenshot(QStringLiteral("mainwindow-grouped.png"));
     grid->setColumnWidth(3, 321);
 
@@ -336,12 +346,171 @@ TEST_F(MainWindowTest, TheProjectNavigatorFiltersTheCatalogue)
     ASSERT_TRUE(navigator);
     auto* grid = window->findChild<QTreeView*>(QStringLiteral("DBGridDoc"));
     EXPECT_EQ(grid->model()->rowCount(), 3);
+    // With the permanent search on, choosing a project searches after the typing delay.
+    auto rows = [&] { return grid->model()->rowCount(); };
     ASSERT_TRUE(navigator->SelectPath(QStringLiteral("Kunden")));
     // A project and its sub-projects, never its namesakes.
-    EXPECT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_TRUE(TestEnv::waitUntil([&] { return rows() == 2; })) << rows();
     ASSERT_TRUE(navigator->SelectPath(QStringLiteral("Kunden\\Meier")));
-    EXPECT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_TRUE(TestEnv::waitUntil([&] { return rows() == 1; })) << rows();
     ASSERT_TRUE(navigator->SelectAbsoluteIndex(0)); // [alle Projekte]
-    EXPECT_EQ(grid->model()->rowCount(), 3);
+    EXPECT_TRUE(TestEnv::waitUntil([&] { return rows() == 3; })) << rows();
     screenshot(QStringLiteral("mainwindow-navigator.png"));
+}
+
+namespace {
+// An archive of four documents in the projects Kunden, Kunden\Meier and Kundendienst.
+QString makeSearchArchive(const QString& common, Dialogs& dialogs)
+{
+    const QString archive = TestEnv::home() + QStringLiteral("Suche.dva");
+    TDModul maker({TestEnv::programFolder(), common, QString(), QString(), &dialogs});
+    ArchiveSchema(maker).CreateArchive(archive);
+    SqlConnection db;
+    db.open(archive);
+    const char* rows[][3] = {{".txt", "Brief an Meier", "Kunden"}, {".pdf", "Brief Angebot", "Kunden\\Meier"},
+        {".txt", "Rechnung", "Kundendienst"}, {".txt", "Brief Kundendienst", "Kundendienst"}};
+    int id = 1;
+    for (const auto& row : rows)
+        db.execute(QStringLiteral("INSERT INTO DOCUMENT (DOCID, APPLNAME, NAME, PROJECT) VALUES (?, ?, ?, ?)"),
+            {id++, QString::fromUtf8(row[0]), QString::fromUtf8(row[1]), QString::fromUtf8(row[2])});
+    db.execute(QStringLiteral("INSERT INTO ITEMLISTS (ITMNAME, ITMLIST) VALUES ('PROJECT', ?)"),
+        {QStringLiteral("Kunden\nKunden\\Meier\nKundendienst")});
+    return archive;
+}
+
+QString cliOutput(QStringList args)
+{
+    QBuffer out;
+    QBuffer err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    args = QStringList{QStringLiteral("--config-dir"), TestEnv::home() + QStringLiteral("cli-settings")} + args;
+    EXPECT_EQ(runCli(args, out, err, TestEnv::programFolder()), 0) << err.data().toStdString();
+    return QString::fromUtf8(out.data()).trimmed();
+}
+} // namespace
+
+TEST_F(MainWindowTest, ThePermanentSearchRunsOnceAfterTheTypingDelay)
+{
+    const QString archive = makeSearchArchive(common, dialogs);
+    write(true, QStringLiteral("LastOpenedDocDB"), archive);
+    start();
+    TSearchPanel* panel = window->searchPanel();
+    ASSERT_TRUE(panel->IsPermanent()); // the permanent search is on at a first start
+    auto* name = panel->findChild<QLineEdit*>(QStringLiteral("VxLayCompo_10_2"));
+    ASSERT_TRUE(name);
+    auto* grid = window->findChild<QTreeView*>(QStringLiteral("DBGridDoc"));
+    auto* info = window->findChild<QLabel*>(QStringLiteral("PanelTableInfo"));
+    ASSERT_EQ(grid->model()->rowCount(), 4);
+
+    QSignalSpy searches(panel, &TSearchPanel::searchDue);
+    QTest::keyClicks(name, QStringLiteral("Brief"), Qt::NoModifier, 50);
+    EXPECT_EQ(searches.count(), 0); // not while typing
+    EXPECT_EQ(grid->model()->rowCount(), 4);
+    ASSERT_TRUE(TestEnv::waitUntil([&] { return searches.count() == 1; }));
+    QTest::qWait(TSearchPanel::kTypingDelayMs + 200);
+    EXPECT_EQ(searches.count(), 1); // one search for all the keys
+    EXPECT_EQ(grid->model()->rowCount(), 3);
+    EXPECT_EQ(info->text(), QStringLiteral("Tabelle: Suchergebnis: 3 Dokumente, 1 markiert"));
+
+    // The navigator's project goes into the project box; the search takes the project and its
+    // sub-projects, not its namesakes, and is the one doxarel-cli composes for the same inputs.
+    auto* navigator = window->findChild<TVxTreeView*>(QStringLiteral("ProjectNavigator"));
+    ASSERT_TRUE(navigator->SelectPath(QStringLiteral("Kunden")));
+    auto* project = qobject_cast<QComboBox*>(panel->ProjectFieldControl());
+    ASSERT_TRUE(project);
+    EXPECT_EQ(project->currentText(), QStringLiteral("Kunden"));
+    ASSERT_TRUE(TestEnv::waitUntil([&] { return grid->model()->rowCount() == 2; })) << grid->model()->rowCount();
+    const QString cli
+        = cliOutput({QStringLiteral("search"), archive, QStringLiteral("--criterion"), QStringLiteral("NAME=Brief"),
+            QStringLiteral("--project"), QStringLiteral("Kunden"), QStringLiteral("--print-sql")});
+    EXPECT_EQ(dm().AdoQueryDoc.sql().join(QLatin1Char('\n')), cli);
+    const QString count = cliOutput({QStringLiteral("search"), archive, QStringLiteral("--criterion"),
+        QStringLiteral("NAME=Brief"), QStringLiteral("--project"), QStringLiteral("Kunden"), QStringLiteral("--fields"),
+        QStringLiteral("DOCID")});
+    EXPECT_EQ(count.split(QLatin1Char('\n')).size() - 1, grid->model()->rowCount());
+
+    // Leaving a changed field searches at once.
+    name->setText(QStringLiteral("Rech"));
+    panel->SearchFieldExit();
+    EXPECT_FALSE(panel->SuchTimer->isActive());
+    EXPECT_EQ(grid->model()->rowCount(), 0);
+
+    // Searching by hand ends the permanent search.
+    window->ActSearchExecuteExecute(true);
+    EXPECT_FALSE(panel->IsPermanent());
+    name->setText(QStringLiteral("Brief"));
+    EXPECT_FALSE(panel->SuchTimer->isActive());
+    screenshot(QStringLiteral("mainwindow-search.png"));
+}
+
+TEST_F(MainWindowTest, SearchCommandsAndTheSearchValuesOfTheNextStart)
+{
+    const QString archive = makeSearchArchive(common, dialogs);
+    write(true, QStringLiteral("LastOpenedDocDB"), archive);
+    start();
+    auto* grid = window->findChild<QTreeView*>(QStringLiteral("DBGridDoc"));
+    auto* info = window->findChild<QLabel*>(QStringLiteral("PanelTableInfo"));
+    TSearchPanel* panel = window->searchPanel();
+    auto* name = panel->findChild<QLineEdit*>(QStringLiteral("VxLayCompo_10_2"));
+    ASSERT_TRUE(name);
+
+    // One field asked for by name: the title names field and value.
+    dialogs.queueText(QStringLiteral("Rechnung"));
+    window->SearchOtherFields(QStringLiteral("NAME"));
+    EXPECT_EQ(dialogs.asked().last().title, QStringLiteral("Suche nach Name"));
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(info->text(), QStringLiteral("Tabelle: Suche nach Name = \"Rechnung\": 1 Dokument, 1 markiert"));
+    dialogs.queueText(QStringLiteral("   "));
+    window->SearchOtherFields(QStringLiteral("NAME")); // a blank value changes nothing
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(
+        TFormMain::ShortenedForTitle(QStringLiteral("123456789012345678901")), QStringLiteral("123456789012345678..."));
+
+    // The full-text command: words left out are named; with none left nothing runs.
+    window->AskFulltextWords = [](QString& words, QString& op) {
+        words = QStringLiteral("der");
+        op = QStringLiteral("AND");
+        return true;
+    };
+    window->ActSearchFulltextIndexExecute();
+    EXPECT_EQ(window->balloonText(), QStringLiteral("\"der\" wurde bei der Suche im Volltextindex ignoriert."));
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+
+    // The last search comes back.
+    window->ShowAllDocuments();
+    EXPECT_EQ(grid->model()->rowCount(), 4);
+    window->ActSearchLastSearchExecute();
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_TRUE(info->text().startsWith(QStringLiteral("Tabelle: letze Suche: ")));
+
+    // A reset empties the panel, selects all projects and shows everything.
+    name->setText(QStringLiteral("Brief"));
+    auto* owner = panel->findChild<QCheckBox*>(QStringLiteral("VxLayCompo_70_1"));
+    ASSERT_TRUE(owner);
+    owner->setChecked(true);
+    window->ActSearchResetExecute(true);
+    EXPECT_TRUE(name->text().isEmpty());
+    EXPECT_FALSE(owner->isChecked());
+    EXPECT_EQ(grid->model()->rowCount(), 4);
+    EXPECT_EQ(info->text(), QStringLiteral("Tabelle: alle Dokumente: 4 Dokumente, 1 markiert"));
+    EXPECT_TRUE(panel->IsPermanent());
+
+    // What was typed is there again at the next start, and the search runs at once.
+    name->setText(QStringLiteral("Brief"));
+    ASSERT_TRUE(TestEnv::waitUntil([&] { return grid->model()->rowCount() == 3; }));
+    auto* navigator = window->findChild<TVxTreeView*>(QStringLiteral("ProjectNavigator"));
+    ASSERT_TRUE(navigator->SelectPath(QStringLiteral("Kundendienst")));
+    ASSERT_TRUE(TestEnv::waitUntil([&] { return grid->model()->rowCount() == 1; }));
+    window->close();
+    window.reset();
+    core.reset();
+    start();
+    panel = window->searchPanel();
+    name = panel->findChild<QLineEdit*>(QStringLiteral("VxLayCompo_10_2"));
+    EXPECT_EQ(name->text(), QStringLiteral("Brief"));
+    navigator = window->findChild<TVxTreeView*>(QStringLiteral("ProjectNavigator"));
+    EXPECT_EQ(navigator->SelectedPath(), QStringLiteral("Kundendienst"));
+    grid = window->findChild<QTreeView*>(QStringLiteral("DBGridDoc"));
+    EXPECT_EQ(grid->model()->rowCount(), 1);
 }

@@ -7,6 +7,13 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
+
+// Failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 // Gives every test its own temporary HOME, XDG folders and settings folder, so that no test
 // touches the real home or sees what another test left behind.
