@@ -9,8 +9,8 @@
 
 #include <QCalendarWidget>
 #include <QCheckBox>
-#include <QDateTimeEdit>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
