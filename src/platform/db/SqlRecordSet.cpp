@@ -723,8 +723,11 @@ void SqlRecordSet::post()
     requireActive();
     if (!isEditing())
         return;
-    // Rows still to be read must not meet the new one.
-    if (m_state == State::Insert && !m_unidirectional)
+    // The rows still to be read are read first: an open read keeps the connection on the
+    // archive as it was when the statement started, and after another connection has written,
+    // a write from that old view is refused as locked. Rows still to be read must not meet a
+    // new one either.
+    if (!m_unidirectional)
         fetchAll();
     {
         SqlTransaction transaction(*m_connection);
@@ -796,6 +799,8 @@ void SqlRecordSet::remove()
         throw DbError(QStringLiteral("Die Datenmenge kann nicht bearbeitet werden (schreibgeschützt)."));
     if (m_current < 0 || m_current - m_firstCached >= int(m_rows.size()))
         throw DbError(QStringLiteral("Keine Datensätze vorhanden, die gelöscht werden können."));
+    if (!m_unidirectional)
+        fetchAll(); // as for a save: no write from the view of an unfinished read
     const size_t at = size_t(m_current - m_firstCached);
     {
         // What the hooks remove together with the record goes in the same transaction.

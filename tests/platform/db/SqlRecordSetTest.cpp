@@ -92,6 +92,24 @@ TEST_F(RecordSetTest, HooksRunInOrderAndChangesReachTheTable)
             QStringLiteral("afterDelete")}));
 }
 
+TEST_F(RecordSetTest, SavesAndDeletesWhileTheResultIsPartlyReadAfterAnotherConnectionWrote)
+{
+    rs.open(); // only the first row is read
+    SqlConnection other;
+    other.open(path);
+    other.execute(QStringLiteral("INSERT INTO T (ID, NAME) VALUES (9, 'Ida')"));
+    rs.edit();
+    rs.setText(QStringLiteral("NAME"), QStringLiteral("Anne"));
+    ASSERT_NO_THROW(rs.post());
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT NAME FROM T WHERE ID = 1")), QStringLiteral("Anne"));
+
+    rs.close();
+    rs.open();
+    other.execute(QStringLiteral("DELETE FROM T WHERE ID = 9"));
+    ASSERT_NO_THROW(rs.remove());
+    EXPECT_EQ(rows(), 2);
+}
+
 TEST_F(RecordSetTest, BadValuesAreRefusedAndNothingIsSaved)
 {
     rs.open();
