@@ -17,6 +17,7 @@
 #include "fulltext/FtiThread.h"
 #include "fulltext/InputFtiSearch.h"
 #include "mainwindow/DocumentGridModel.h"
+#include "mainwindow/ProjectNavigator.h"
 #include "mainwindow/SearchPanel.h"
 #include "mainwindow/dialogs/StandardMessages.h"
 #include "platform/Dialogs.h"
@@ -34,6 +35,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -109,6 +112,11 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     DBGridDoc->setSelectionMode(QAbstractItemView::ExtendedSelection);
     DBGridDoc->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGridDoc->setUniformRowHeights(true);
+    DBGridDoc->setDragEnabled(true);
+    DBGridDoc->setDragDropMode(QAbstractItemView::DragOnly);
+    DBGridDoc->setDefaultDropAction(Qt::CopyAction);
+    DBGridDoc->viewport()->setAcceptDrops(true);
+    DBGridDoc->viewport()->installEventFilter(this);
     DBGridDoc->setRootIsDecorated(false);
     DBGridDoc->setAlternatingRowColors(true);
     m_model = new DocumentGridModel(this);
@@ -132,6 +140,21 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     navLayout->addWidget(ProjectNavigator);
     connect(ProjectNavigator, &TVxTreeView::SelectedNodeChanged, this, &TFormMain::ProjectNavigatorChange);
     connect(ProjectNavigator, &QAbstractItemView::doubleClicked, this, [this] { ActSearchExecuteExecute(false); });
+    // The navigator's search runs as its double click does; its editing commands and popup.
+    auto* navigatorSearch = new QAction(ActSearchExecute->text(), this);
+    navigatorSearch->setObjectName(QStringLiteral("MPrjNavSearch"));
+    connect(navigatorSearch, &QAction::triggered, this, [this] { ActSearchExecuteExecute(false); });
+    m_prjNav = new TProjectNavigatorCommands(
+        *ProjectNavigator, m_dm.dialogs(), m_dm, navigatorSearch, ActViewShowProjectNav, this);
+    m_prjNav->InstallPopup(ProjectNavigator);
+    m_prjNav->InstallPopup(PanelProjectNav);
+    m_prjNav->SetChoiceListsChanged([this] {
+        RefreshChoiceListControls(this, m_dm.Records());
+        LoadPrjNavItems();
+    });
+    // Documents dragged from the grid onto a project, and between the grid's groups.
+    ProjectNavigator->viewport()->setAcceptDrops(true);
+    ProjectNavigator->viewport()->installEventFilter(this);
     auto* page = new QWidget(m_pages);
     page->setObjectName(QStringLiteral("PanelArchive"));
     auto* pageLayout = new QVBoxLayout(page);
@@ -289,19 +312,132 @@ void TFormMain::CurrentRecordChanged()
 
 void TFormMain::LoadPrjNavItems()
 {
-    DocumentRecords& records = m_dm.Records();
-    const int list = records.choiceListIndex(QStringLiteral("Project"));
-    if (list < 0)
-        return;
-    const QString selected = ProjectNavigator->SelectedPath();
-    const QSignalBlocker quiet(ProjectNavigator);
     try {
-        ProjectNavigator->LoadItems(records.ChoiceLists[list].split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+        m_prjNav->LoadPrjNavItems();
     } catch (const DxError& error) {
         m_dm.ShowErrorAndLog(error.message());
     }
-    if (selected.isEmpty() || !ProjectNavigator->SelectPath(selected))
-        ProjectNavigator->SelectAbsoluteIndex(0);
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool onNavigator = watched == ProjectNavigator->viewport();
+    const bool onGrid = watched == DBGridDoc->viewport();
+    if (!onNavigator && !onGrid)
+        return QMainWindow::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        const bool accept = onNavigator ? ProjectNavigatorDragOver(drag->position().toPoint(), drag->source())
+                                        : DBGridDocDragOver(drag->source());
+        if (accept) {
+            drag->setDropAction(Qt::CopyAction);
+            drag->accept();
+        } else {
+            drag->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        if (onNavigator)
+            ProjectNavigatorDragDrop(drop->position().toPoint());
+        else
+            DBGridDocDragDrop(drop->position().toPoint());
+        return true;
+    }
+    default: return QMainWindow::eventFilter(watched, event);
+    }
+}
+
+QList<int> TFormMain::selectedRecords() const
+{
+    QList<int> records;
+    for (const QModelIndex& index : DBGridDoc->selectionModel()->selectedRows())
+        if (const int record = m_model->recordOf(index); record >= 0)
+            records << record;
+    std::sort(records.begin(), records.end());
+    return records;
+}
+
+bool TFormMain::ProjectNavigatorDragOver(const QPoint& position, QObject* source)
+{
+    const QModelIndex node = ProjectNavigator->indexAt(position);
+    if (!AcceptsDocumentDrop(*ProjectNavigator, node, source == DBGridDoc))
+        return false;
+    if (ProjectNavigator->model()->hasChildren(node))
+        ProjectNavigator->expand(node);
+    return true;
+}
+
+void TFormMain::ProjectNavigatorDragDrop(const QPoint& position)
+{
+    const QModelIndex node = ProjectNavigator->indexAt(position);
+    if (!AcceptsDocumentDrop(*ProjectNavigator, node, true))
+        return;
+    assignToSelectedDocuments({{QStringLiteral("PROJECT"), ProjectNavigator->NodePath(node)}});
+    ProjectNavigator->viewport()->update();
+}
+
+void TFormMain::assignToSelectedDocuments(const QList<QPair<QString, QString>>& values)
+{
+    const QList<int> records = selectedRecords();
+    if (records.isEmpty())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        AssignToDocuments(m_dm.AdoQueryDoc, records, values);
+    } catch (const DxError& error) {
+        QApplication::restoreOverrideCursor();
+        m_dm.ShowErrorAndLog(error.message());
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    DBGridDoc->clearSelection();
+    // The grid shows the saved values again, regrouped and recounted.
+    showQueryResult(m_tableTitle);
+    QApplication::restoreOverrideCursor();
+}
+
+bool TFormMain::DBGridDocDragOver(QObject* source) const
+{
+    return source == DBGridDoc && m_model->isGrouped() && !selectedRecords().isEmpty();
+}
+
+QList<QPair<QString, QString>> TFormMain::CollectGroupValues(int record)
+{
+    QList<QPair<QString, QString>> values;
+    if (record < 0)
+        return values;
+    for (int column : m_model->groupColumns()) {
+        const QString field = m_model->headerData(column, Qt::Horizontal, DocumentGridModel::FieldNameRole).toString();
+        if (DocumentRecords::IsReadOnlyField(field)) {
+            m_dm.dialogs().message(Dialogs::Kind::Information,
+                QStringLiteral("Drag&Drop") + QStringLiteral(":") + QLatin1Char('\r')
+                    + QStringLiteral("Dem Datenfeld \"%1\" kann kein Wert zugewiesen werden.")
+                          .arg(m_model->caption(column)),
+                Dialogs::Ok | Dialogs::Help, 502);
+            continue;
+        }
+        values.append({field, m_model->cellText(record, column)});
+    }
+    return values;
+}
+
+void TFormMain::DBGridDocDragDrop(const QPoint& position)
+{
+    // The target is the row under the mouse, or for a group row its first document.
+    QModelIndex target = DBGridDoc->indexAt(position);
+    while (target.isValid() && m_model->recordOf(target) < 0 && m_model->rowCount(target) > 0)
+        target = m_model->index(0, 0, target);
+    const int record = m_model->recordOf(target);
+    if (record < 0)
+        return;
+    const QList<QPair<QString, QString>> values = CollectGroupValues(record);
+    if (!values.isEmpty())
+        assignToSelectedDocuments(values);
 }
 
 QString TFormMain::SelectedProject() const

@@ -10,6 +10,7 @@
 class DocumentGridModel;
 class TFormInputFtiSearch;
 class TSearchPanel;
+class TProjectNavigatorCommands;
 class QSplitter;
 class TVxTreeView;
 class TDravonelDocument;
@@ -80,6 +81,16 @@ public:
     std::function<bool(QString& words, QString& op)> AskFulltextWords;
     static QString ShortenedForTitle(const QString& value);
 
+    // --- dragging documents onto a project and between groups
+    bool ProjectNavigatorDragOver(const QPoint& position, QObject* source);
+    void ProjectNavigatorDragDrop(const QPoint& position);
+    bool DBGridDocDragOver(QObject* source) const;
+    void DBGridDocDragDrop(const QPoint& position);
+    // The values of the grouping fields of a record, as the documents moved into its group
+    // receive them; read-only fields are named in a message and left out.
+    QList<QPair<QString, QString>> CollectGroupValues(int record);
+    TProjectNavigatorCommands* projectNavigatorCommands() const { return m_prjNav; }
+
     // The enabling rules of the window's commands.
     void UpdateActions();
     bool HasSelectedDocument() const;
@@ -89,6 +100,7 @@ public:
     const QStringList& recentArchives() const { return m_recentArchives; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -107,6 +119,8 @@ private:
     void createMenus();
     void rebuildOtherFieldsMenu();
     bool postPendingEdits();
+    QList<int> selectedRecords() const;
+    void assignToSelectedDocuments(const QList<QPair<QString, QString>>& values);
     void runSelect(const QString& title, const QString& condition);
     void rebuildRecentArchivesMenu();
     void MFileLastOpenedArchivesClick(const QString& entry);
@@ -133,6 +147,7 @@ private:
     std::unique_ptr<TDravonelDocument> m_currentDocument;
     QLabel* PanelTableInfo = nullptr;
     TSearchPanel* PanelSearchFields = nullptr;
+    TProjectNavigatorCommands* m_prjNav = nullptr;
     TFormInputFtiSearch* m_ftiDialog = nullptr;
     QMenu* PopupBtnSearch = nullptr;
     QMenu* MSearchOtherFields = nullptr;

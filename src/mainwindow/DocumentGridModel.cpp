@@ -1,5 +1,7 @@
 #include "DocumentGridModel.h"
 
+#include <QMimeData>
+
 #include "platform/db/SqlRecordSet.h"
 
 #include <algorithm>
@@ -244,4 +246,36 @@ QVariant DocumentGridModel::headerData(int section, Qt::Orientation orientation,
     if (role == Qt::TextAlignmentRole)
         return int(Qt::AlignCenter);
     return {};
+}
+
+Qt::ItemFlags DocumentGridModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags flags = QAbstractItemModel::flags(index);
+    if (index.isValid() && recordOf(index) >= 0)
+        flags |= Qt::ItemIsDragEnabled;
+    return flags;
+}
+
+QMimeData* DocumentGridModel::mimeData(const QModelIndexList& indexes) const
+{
+    QStringList records;
+    for (const QModelIndex& index : indexes) {
+        const int record = recordOf(index);
+        if (record >= 0 && !records.contains(QString::number(record)))
+            records << QString::number(record);
+    }
+    auto* data = new QMimeData;
+    data->setData(kRecordsMimeType, records.join(QLatin1Char(',')).toLatin1());
+    return data;
+}
+
+QList<int> DocumentGridModel::RecordsOf(const QMimeData* data)
+{
+    QList<int> records;
+    if (!data)
+        return records;
+    for (const QByteArray& part : data->data(kRecordsMimeType).split(','))
+        if (bool ok = false; !part.isEmpty() && (part.toInt(&ok), ok))
+            records << part.toInt();
+    return records;
 }

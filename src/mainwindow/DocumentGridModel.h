@@ -56,6 +56,18 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
+    // Document rows can be dragged; what is dragged names their record numbers. Dropping copies
+    // values, so the grid never removes rows after a drag.
+    static inline const QString kRecordsMimeType = QStringLiteral("application/x-doxarel-records");
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override { return {kRecordsMimeType}; }
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
+    // The record numbers of dragged data, in the order they were dragged.
+    static QList<int> RecordsOf(const QMimeData* data);
+    // The text a record shows in a column.
+    QString cellText(int record, int column) const;
+
 private:
     struct Node
     {
@@ -69,7 +81,6 @@ private:
     };
 
     void rebuild();
-    QString cellText(int record, int column) const;
     int compareRecords(int a, int b, int column) const;
 
     SqlRecordSet* m_records = nullptr;

@@ -304,7 +304,8 @@ void RefreshChoiceListControls(QWidget* window, DocumentRecords& records)
 
 // --- moving documents -----------------------------------------------------------------------
 
-int MoveDocumentsToProject(SqlRecordSet& documents, const QList<int>& recordNumbers, const QString& path)
+int AssignToDocuments(
+    SqlRecordSet& documents, const QList<int>& recordNumbers, const QList<QPair<QString, QString>>& values)
 {
     if (recordNumbers.isEmpty())
         return 0;
@@ -325,7 +326,8 @@ int MoveDocumentsToProject(SqlRecordSet& documents, const QList<int>& recordNumb
         documents.moveTo(row); // saves a change the user left pending
         documents.edit();
         editing = true;
-        documents.setText(kProjectField, path);
+        for (const auto& [field, value] : values)
+            documents.setText(field, value);
         if (!DocumentRecords::PostOrCancel(documents, 1))
             break; // the record rules aborted the save; the guard discards the change
         editing = false;
@@ -334,6 +336,11 @@ int MoveDocumentsToProject(SqlRecordSet& documents, const QList<int>& recordNumb
     if (before >= 0 && documents.recordNumber() != before && !documents.isEditing())
         documents.moveTo(before);
     return saved;
+}
+
+int MoveDocumentsToProject(SqlRecordSet& documents, const QList<int>& recordNumbers, const QString& path)
+{
+    return AssignToDocuments(documents, recordNumbers, {{kProjectField, path}});
 }
 
 bool AcceptsDocumentDrop(const TVxTreeView& navigator, const QModelIndex& nodeUnderMouse, bool fromGrid)

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QModelIndex>
 #include <QObject>
+#include <QPair>
 #include <QPointer>
 #include <QString>
 
@@ -104,6 +105,9 @@ void RefreshChoiceListControls(QWidget* window, DocumentRecords& records);
 // abort ends the moving. Afterwards the record that was current before is current again. Answers
 // the number of records saved.
 int MoveDocumentsToProject(SqlRecordSet& documents, const QList<int>& recordNumbers, const QString& path);
+// The same for any fields: each record gets the values (field name, text) and is saved.
+int AssignToDocuments(
+    SqlRecordSet& documents, const QList<int>& recordNumbers, const QList<QPair<QString, QString>>& values);
 
 // Whether documents dragged over the navigator may be dropped on the node under the mouse: only
 // rows dragged from the grid, and only onto a node other than the first node.

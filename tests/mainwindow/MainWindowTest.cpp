@@ -514,3 +514,65 @@ TEST_F(MainWindowTest, SearchCommandsAndTheSearchValuesOfTheNextStart)
     grid = window->findChild<QTreeView*>(QStringLiteral("DBGridDoc"));
     EXPECT_EQ(grid->model()->rowCount(), 1);
 }
+
+TEST_F(MainWindowTest, DocumentsDroppedOnAProjectOrAnotherGroupTakeItsValues)
+{
+    const QString archive = makeSearchArchive(common, dialogs);
+    write(true, QStringLiteral("LastOpenedDocDB"), archive);
+    start();
+    auto* grid = window->findChild<QTreeView*>(QStringLiteral("DBGridDoc"));
+    auto* model = static_cast<DocumentGridModel*>(grid->model());
+    auto* navigator = window->findChild<TVxTreeView*>(QStringLiteral("ProjectNavigator"));
+    ASSERT_EQ(model->recordCount(), 4);
+    auto select = [&](std::initializer_list<int> records) {
+        grid->clearSelection();
+        for (int record : records)
+            grid->selectionModel()->select(
+                model->indexOfRecord(record), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    };
+    SqlConnection db;
+    db.open(archive);
+    auto projects = [&] {
+        QStringList values;
+        for (int id = 1; id <= 4; ++id)
+            values << db.scalar(QStringLiteral("SELECT PROJECT FROM DOCUMENT WHERE DOCID = %1").arg(id)).toString();
+        return values.join(QLatin1Char('|'));
+    };
+
+    // Onto a project: not onto "[alle Projekte]", and only what comes from the grid.
+    navigator->FullExpand();
+    const QPoint all = navigator->visualRect(navigator->NodeAt(0)).center();
+    const QPoint meier = navigator->visualRect(navigator->NodeAt(2)).center();
+    EXPECT_EQ(navigator->NodePath(navigator->NodeAt(2)), QStringLiteral("Kunden\\Meier"));
+    EXPECT_FALSE(window->ProjectNavigatorDragOver(all, grid));
+    EXPECT_FALSE(window->ProjectNavigatorDragOver(meier, navigator));
+    EXPECT_TRUE(window->ProjectNavigatorDragOver(meier, grid));
+    select({2, 3});
+    window->ProjectNavigatorDragDrop(meier);
+    EXPECT_EQ(projects(), QStringLiteral("Kunden|Kunden\\Meier|Kunden\\Meier|Kunden\\Meier"));
+    EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("PanelTableInfo"))->text(),
+        QStringLiteral("Tabelle: Suchergebnis: 4 Dokumente, 1 markiert"));
+
+    // Between the groups of the grid: the rows take the target group's value.
+    ASSERT_TRUE(window->DBGridDocAddGroupColumn(4)); // the project
+    EXPECT_FALSE(window->DBGridDocDragOver(navigator));
+    select({1});
+    EXPECT_TRUE(window->DBGridDocDragOver(grid));
+    const QModelIndex kunden = model->index(0, 0);
+    ASSERT_TRUE(kunden.data().toString().startsWith(QStringLiteral("Projekt: Kunden (")));
+    window->DBGridDocDragDrop(grid->visualRect(kunden).center());
+    EXPECT_EQ(projects(), QStringLiteral("Kunden|Kunden|Kunden\\Meier|Kunden\\Meier"));
+    EXPECT_EQ(model->index(0, 0).data().toString(), QStringLiteral("Projekt: Kunden (2)"));
+
+    // A read-only grouping field is named and keeps its value.
+    window->ActViewEndGroupingExecute();
+    ASSERT_TRUE(window->DBGridDocAddGroupColumn(1)); // the document type
+    select({1});
+    const int before = dialogs.messages().size();
+    window->DBGridDocDragDrop(grid->visualRect(model->index(model->rowCount() - 1, 0)).center());
+    ASSERT_EQ(dialogs.messages().size(), before + 1);
+    EXPECT_EQ(dialogs.messages().last(),
+        QStringLiteral("Drag&Drop:\rDem Datenfeld \"Dokumenttyp\" kann kein Wert zugewiesen werden."));
+    EXPECT_EQ(
+        db.scalar(QStringLiteral("SELECT APPLNAME FROM DOCUMENT WHERE DOCID = 2")).toString(), QStringLiteral(".pdf"));
+}
