@@ -14,7 +14,10 @@
 #include <QDeadlineTimer>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <thread>
 
 namespace {
 const QString kRebuildTitle = QStringLiteral("Gesamtindex wird erstellt");
@@ -34,6 +37,105 @@ public:
 
 private:
     SqlRecordSet& m_records;
+};
+
+const QString kInternalDocument = QStringLiteral("(internes Dokument)");
+
+// Rows a rebuild collects before it writes them.
+constexpr size_t kRebuildRowsHeld = 4'000'000;
+
+// Reads the file words of the coming documents in worker threads while the main thread stores
+// the words of the current one, so that the conversions of several files run at the same time.
+// At most a few documents are read ahead of the one taken last.
+class FileWordsAhead
+{
+public:
+    struct Job
+    {
+        qint64 key = 0;
+        QString file; // empty: nothing to read
+    };
+    struct Result
+    {
+        TFtiWordList words;
+        bool failed = false; // an error was raised: the caller reads the file itself
+    };
+
+    FileWordsAhead(const TFtiWords& words, std::vector<Job> jobs)
+        : m_words(words)
+        , m_jobs(std::move(jobs))
+        , m_results(m_jobs.size())
+    {
+        const unsigned workers = std::max(2u, std::thread::hardware_concurrency());
+        m_window = size_t(workers) * 2;
+        for (unsigned i = 0; i < workers; ++i)
+            m_threads.emplace_back([this] { work(); });
+    }
+    ~FileWordsAhead()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        for (std::thread& thread : m_threads)
+            thread.join();
+    }
+    FileWordsAhead(const FileWordsAhead&) = delete;
+    FileWordsAhead& operator=(const FileWordsAhead&) = delete;
+
+    size_t size() const { return m_jobs.size(); }
+    const Job& job(size_t i) const { return m_jobs[i]; }
+    // The words of job i, waiting for them; the jobs are taken in their order.
+    Result take(size_t i)
+    {
+        std::unique_lock lock(m_mutex);
+        m_taken = i + 1;
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_results[i].has_value(); });
+        Result result = std::move(*m_results[i]);
+        m_results[i].reset();
+        return result;
+    }
+
+private:
+    void work()
+    {
+        for (;;) {
+            size_t i = 0;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [&] { return m_stop || m_next >= m_jobs.size() || m_next < m_taken + m_window; });
+                if (m_stop || m_next >= m_jobs.size())
+                    return;
+                i = m_next++;
+            }
+            Result result;
+            if (!m_jobs[i].file.isEmpty()) {
+                try {
+                    m_words.CollectFileWords(m_jobs[i].file, result.words, m_jobs[i].key);
+                } catch (...) {
+                    result.failed = true;
+                }
+            }
+            {
+                std::lock_guard lock(m_mutex);
+                m_results[i] = std::move(result);
+            }
+            m_changed.notify_all();
+        }
+    }
+
+    const TFtiWords& m_words;
+    std::vector<Job> m_jobs;
+    std::vector<std::optional<Result>> m_results;
+    size_t m_window = 4;
+    size_t m_next = 0; // the next job to start
+    size_t m_taken = 0; // jobs up to here were asked for
+    bool m_stop = false;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<std::thread> m_threads;
 };
 } // namespace
 
@@ -429,13 +531,8 @@ bool TFtiIndex::IndexAllDocuments(bool additive)
         }
     } finish{progress};
     int position = 0;
-    for (records.first(); !records.eof(); records.next()) {
-        {
-            // One transaction per document: its words are written together.
-            SqlTransaction transaction(m_dm.AdoConnectDoc, true);
-            IndexCurrentRecord(additive, false);
-            transaction.commit();
-        }
+    // After each document: the progress, and whether to go on.
+    auto stepped = [&]() -> bool {
         ++position;
         if (progress.step)
             progress.step(position,
@@ -446,7 +543,77 @@ bool TFtiIndex::IndexAllDocuments(bool additive)
             log(QStringLiteral("Abbruch") + QStringLiteral(" (") + kRebuildTitle + QLatin1Char(')'));
             return false;
         }
+        return true;
+    };
+    if (!additive) {
+        for (records.first(); !records.eof(); records.next()) {
+            {
+                // One transaction per document: its old words go and its words come together.
+                SqlTransaction transaction(m_dm.AdoConnectDoc, true);
+                IndexCurrentRecord(false, false);
+                transaction.commit();
+            }
+            if (!stepped())
+                return false;
+        }
+        return true;
     }
+
+    // Adding only, as a rebuild does: the file words of the coming documents are read in worker
+    // threads meanwhile, and the words of many documents are written together.
+    const QString fileField = QStringLiteral("FILENAME");
+    const QString keyField = QStringLiteral("DOCID");
+    const bool files = m_dm.Settings.Cfg.FtiCreateMode == 2 && records.hasField(fileField);
+    const bool fileTimes = records.hasField(QStringLiteral("FTIUPDATE"));
+    std::optional<FileWordsAhead> ahead;
+    if (files) {
+        std::vector<FileWordsAhead::Job> jobs;
+        jobs.reserve(size_t(std::max(maximum, 0)));
+        for (records.first(); !records.eof(); records.next()) {
+            const QString file = records.text(fileField);
+            const bool read = file != kInternalDocument && !m_words.IsFileNotIndexable(file);
+            jobs.push_back({records.integer(keyField), read ? file : QString()});
+        }
+        ahead.emplace(m_words, std::move(jobs));
+    }
+    TFtiBulkStore store(m_words, m_dm.AdoConnectDoc);
+    for (records.first(); !records.eof(); records.next()) {
+        const qint64 key = records.integer(keyField);
+        m_words.ProgressCounter = 0;
+        TFtiWordList list;
+        m_words.CollectFieldWords(records, list);
+        if (files) {
+            const QString file = records.text(fileField);
+            std::optional<FileWordsAhead::Result> read;
+            if (size_t(position) < ahead->size())
+                read = ahead->take(size_t(position));
+            if (m_words.IsFileNotIndexable(file)) {
+                if (progress.step)
+                    progress.step(-1, QString(), QString());
+            } else {
+                if (progress.step)
+                    progress.step(-1, QStringLiteral("Einlesen der Dokumentdatei"), file);
+                const FileWordsAhead::Job* job = read ? &ahead->job(size_t(position)) : nullptr;
+                if (job && !read->failed && job->key == key && job->file == file) {
+                    for (const QString& word : read->words.words())
+                        list.add(word);
+                } else {
+                    m_words.CollectFileWords(file, list, key);
+                }
+                const QFileInfo info(file);
+                if (fileTimes && info.isFile())
+                    store.addFileTime(key, DateSerial::fromDateTime(info.lastModified()));
+            }
+        }
+        store.add(list, key);
+        if (store.pending() >= kRebuildRowsHeld)
+            store.flush();
+        if (!stepped()) {
+            store.flush();
+            return false;
+        }
+    }
+    store.flush();
     return true;
 }
 

@@ -56,9 +56,10 @@ const QString kInternal = QStringLiteral("(internes Dokument)");
 
 bool TFtiWordList::add(const QString& word)
 {
-    if (m_set.contains(word))
-        return false;
+    const qsizetype before = m_set.size();
     m_set.insert(word);
+    if (m_set.size() == before)
+        return false;
     m_words.append(word);
     return true;
 }
@@ -109,6 +110,30 @@ QString TFtiWords::NormalForm(const QString& word)
     return form;
 }
 
+namespace {
+// The normal form of a word of the text into form, which keeps its memory from one word to the
+// next. Answers true when the form holds only the characters a stored word may hold: a word of
+// ASCII letters and digits needs nothing but lower case.
+bool normalFormInto(const QChar* word, qsizetype length, QString& form)
+{
+    bool ascii = true;
+    for (qsizetype i = 0; i < length && ascii; ++i)
+        ascii = word[i].unicode() < 0x80;
+    if (!ascii) {
+        form = TFtiWords::NormalForm(QString::fromRawData(word, length));
+        return false;
+    }
+    const qsizetype size = std::min<qsizetype>(length, TFtiWords::kMaxWordLength);
+    form.resize(size);
+    QChar* out = form.data();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = word[i].unicode();
+        out[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c);
+    }
+    return true;
+}
+} // namespace
+
 void TFtiWords::SplitWords(const QString& text, TFtiWordList& list, QStringList* ignored) const
 {
     // The setting may have changed since the last split.
@@ -117,6 +142,7 @@ void TFtiWords::SplitWords(const QString& text, TFtiWordList& list, QStringList*
     auto wordChar = [ignoreDigits](char16_t c) { return isLetter(c) || (!ignoreDigits && isDigit(c)); };
     const QChar* data = text.constData();
     const qsizetype size = text.size();
+    QString form;
     qsizetype i = 0;
     while (i < size) {
         if (!wordChar(data[i].unicode())) {
@@ -129,10 +155,10 @@ void TFtiWords::SplitWords(const QString& text, TFtiWordList& list, QStringList*
         const qsizetype length = i - start;
         if (!ignored && length < minimum)
             continue;
-        const QString raw = QString::fromRawData(data + start, length);
-        const QString form = NormalForm(raw);
-        const bool added
-            = form.size() >= minimum && isNormalWord(form, ignoreDigits) && !IsStopWord(form) && list.add(form);
+        // Word characters of ASCII are letters, and digits only when they are not ignored.
+        const bool plain = normalFormInto(data + start, length, form);
+        const bool added = form.size() >= minimum && !list.contains(form) && (plain || isNormalWord(form, ignoreDigits))
+            && !IsStopWord(form) && list.add(form);
         if (!added && ignored)
             ignored->append(QString(data + start, length));
     }
@@ -143,6 +169,7 @@ void TFtiWords::SplitWords(const QString& text, TFtiWordList& list, QStringList*
 void TFtiWords::LoadStopWords()
 {
     m_stopWords.clear();
+    m_stopWordSet.clear();
     m_stopWordsLoaded = true;
     const QString file = m_dm.StopWordFile();
     const QString source
@@ -172,14 +199,17 @@ void TFtiWords::LoadStopWords()
             m_stopWords << word;
     }
     std::sort(m_stopWords.begin(), m_stopWords.end());
+    m_stopWordSet = QSet<QString>(m_stopWords.cbegin(), m_stopWords.cend());
 }
 
 bool TFtiWords::IsStopWord(const QString& word) const
 {
     if (!m_stopWordsLoaded)
         const_cast<TFtiWords*>(this)->LoadStopWords();
+    if (m_stopWordSet.contains(word))
+        return true;
     const QString folded = word.toLower();
-    return std::binary_search(m_stopWords.cbegin(), m_stopWords.cend(), folded);
+    return folded != word && m_stopWordSet.contains(folded);
 }
 
 bool TFtiWords::BuildStopWordFile(const QString& source, const QString& target, int ignoreLength, bool ignoreDigits)
@@ -289,6 +319,10 @@ QString TFtiWords::convertedFile(const QString& fileName, bool& skip) const
     const bool msg = suffix == QLatin1String("msg");
     if (!word && !excel && !msg)
         return fileName;
+    // The target's name is free when it is chosen; files read at the same time (a rebuild reads
+    // ahead in several threads) are converted one after the other.
+    static std::mutex converting;
+    const std::lock_guard lock(converting);
     const QString base = m_dm.TempFolder() + QLatin1Char('~') + QFileInfo(fileName).completeBaseName();
     QString target = base + QStringLiteral(".tmp");
     for (int n = 1; QFileInfo::exists(target); ++n)
@@ -307,9 +341,15 @@ QString TFtiWords::convertedFile(const QString& fileName, bool& skip) const
 
 void TFtiWords::CollectFileWords(const QString& fileName, TFtiWordList& list, qint64 docKey) const
 {
+    ReadFileText(fileName, docKey, [&](const QString& piece) { splitPiece(piece, list); });
+}
+
+void TFtiWords::ReadFileText(
+    const QString& fileName, qint64 docKey, const std::function<void(const QString& piece)>& take) const
+{
     if (fileName == kInternal) {
         if (NoteText)
-            SplitWords(NoteText(docKey), list);
+            take(NoteText(docKey));
         return;
     }
     bool skip = false;
@@ -348,7 +388,7 @@ void TFtiWords::CollectFileWords(const QString& fileName, TFtiWordList& list, qi
             QString text = TextCodec::decodeUtf8OrWindows1252(piece);
             if (html)
                 text = HtmlToText(text, true);
-            splitPiece(text, list);
+            take(text);
         }
     }
     if (temporary)
@@ -436,12 +476,12 @@ void TFtiWords::RemoveAllWordsOfDocument(SqlConnection& connection, qint64 docKe
     }
 }
 
-qint64 TFtiWords::NewWordKey(SqlConnection& connection)
+qint64 TFtiWords::NewWordKeys(SqlConnection& connection, qint64 count)
 {
-    return m_dm.Settings.Cfg.MultiUserAccess ? multiUserKey(connection) : singleUserKey(connection);
+    return m_dm.Settings.Cfg.MultiUserAccess ? multiUserKey(connection, count) : singleUserKey(connection, count);
 }
 
-qint64 TFtiWords::singleUserKey(SqlConnection& connection)
+qint64 TFtiWords::singleUserKey(SqlConnection& connection, qint64 count)
 {
     std::lock_guard lock(m_keyMutex);
     // Read once per run; another archive may hold larger keys already, so its largest key is
@@ -451,10 +491,12 @@ qint64 TFtiWords::singleUserKey(SqlConnection& connection)
         m_wordCounter = std::max(m_wordCounter, max.isNull() ? qint64(0) : max.toLongLong());
         m_counterArchive = connection.path();
     }
-    return ++m_wordCounter;
+    const qint64 first = m_wordCounter + 1;
+    m_wordCounter += count;
+    return first;
 }
 
-qint64 TFtiWords::multiUserKey(SqlConnection& connection)
+qint64 TFtiWords::multiUserKey(SqlConnection& connection, qint64 count)
 {
     const QString counter = QStringLiteral("FTIWORDID");
     int lockFailures = 0;
@@ -484,7 +526,7 @@ qint64 TFtiWords::multiUserKey(SqlConnection& connection)
                 const QVariant current
                     = connection.scalar(QStringLiteral("SELECT NEXTID FROM IDENTNO WHERE IDNAME = ?"), {counter});
                 key = current.isNull() ? 1 : current.toLongLong();
-                next = key + 1;
+                next = key + count;
                 connection.execute(current.isNull()
                         ? QStringLiteral("INSERT INTO IDENTNO (NEXTID, IDNAME) VALUES (?, ?)")
                         : QStringLiteral("UPDATE IDENTNO SET NEXTID = ? WHERE IDNAME = ?"),
@@ -513,4 +555,137 @@ qint64 TFtiWords::multiUserKey(SqlConnection& connection)
                 + QStringLiteral(" (NEXTID=") + QString::number(next) + QLatin1Char(')'));
         return key;
     }
+}
+
+// --- the store of a rebuild ------------------------------------------------------------------
+
+TFtiBulkStore::TFtiBulkStore(TFtiWords& words, SqlConnection& connection)
+    : m_words(words)
+    , m_connection(connection)
+{
+}
+
+void TFtiBulkStore::add(const TFtiWordList& list, qint64 docKey)
+{
+    m_rows.reserve(m_rows.size() + size_t(list.size()));
+    for (const QString& word : list.words()) {
+        ++m_words.ProgressCounter;
+        if (m_words.ShowProgress)
+            m_words.ShowProgress();
+        auto it = m_ids.constFind(word);
+        if (it == m_ids.cend()) {
+            it = m_ids.insert(word, int(m_list.size()));
+            m_list.push_back({word, 0, docKey});
+            m_new.push_back(*it);
+        }
+        m_rows.emplace_back(*it, docKey);
+    }
+}
+
+void TFtiBulkStore::addFileTime(qint64 docKey, double time)
+{
+    m_times.emplace_back(docKey, time);
+}
+
+namespace {
+QString storeFailure(const DxError& error, qint64 docKey, const QString& word, const QString& sql)
+{
+    return error.message() + QStringLiteral(", DocID=") + QString::number(docKey) + QStringLiteral(", Wort=") + word
+        + QStringLiteral(", SQL.Text=") + sql;
+}
+} // namespace
+
+// Gives the new words their keys and writes them; answers how many got none.
+qint64 TFtiBulkStore::storeNewWords()
+{
+    if (m_new.empty())
+        return 0;
+    const qint64 first = m_words.NewWordKeys(m_connection, qint64(m_new.size()));
+    if (first == -1) {
+        for (int id : m_new)
+            m_words.log(QStringLiteral("Wort %1 konnte für Dokument %2 nicht indexiert werden.")
+                            .arg(m_list[size_t(id)].text)
+                            .arg(m_list[size_t(id)].firstDocument));
+        const qint64 lost = qint64(m_new.size());
+        m_new.clear();
+        return lost;
+    }
+    for (size_t i = 0; i < m_new.size(); ++i)
+        m_list[size_t(m_new[i])].key = first + qint64(i);
+    std::vector<int> sorted = m_new;
+    std::sort(
+        sorted.begin(), sorted.end(), [this](int a, int b) { return m_list[size_t(a)].text < m_list[size_t(b)].text; });
+    const QChar q = m_words.m_dm.Settings.QuoteChar;
+    auto insert = m_connection.prepare(QStringLiteral("INSERT INTO FTIWORD (WORD,WORDID) VALUES (?,?)"));
+    for (int id : sorted) {
+        Word& word = m_list[size_t(id)];
+        try {
+            insert->reset();
+            insert->bind(1, word.text);
+            insert->bind(2, word.key);
+            insert->step();
+        } catch (const DxError& error) {
+            // Stored meanwhile through another connection: its key is taken.
+            QVariant found;
+            try {
+                found = m_connection.scalar(QStringLiteral("SELECT WORDID FROM FTIWORD WHERE WORD = ?"), {word.text});
+            } catch (const DxError&) {
+            }
+            if (!found.isNull() && found.toLongLong() > 0) {
+                word.key = found.toLongLong();
+                continue;
+            }
+            m_words.log(storeFailure(error, word.firstDocument, word.text,
+                QStringLiteral("INSERT INTO FTIWORD\n(WORD,WORDID)\nVALUES (") + quoted(word.text, q) + QLatin1Char(',')
+                    + QString::number(word.key) + QLatin1Char(')')));
+        }
+    }
+    m_new.clear();
+    return 0;
+}
+
+void TFtiBulkStore::flush()
+{
+    if (m_rows.empty() && m_new.empty() && m_times.empty())
+        return;
+    SqlTransaction transaction(m_connection, true);
+    storeNewWords();
+    std::vector<std::pair<qint64, qint64>> rows; // word key, document key
+    rows.reserve(m_rows.size());
+    for (const auto& [id, docKey] : m_rows) {
+        const qint64 key = m_list[size_t(id)].key;
+        if (key > 0)
+            rows.emplace_back(key, docKey);
+    }
+    std::sort(rows.begin(), rows.end());
+    std::vector<std::pair<int, qint64>>().swap(m_rows);
+    QHash<qint64, int> byKey; // for the log only: the word of a key
+    auto insert = m_connection.prepare(QStringLiteral("INSERT INTO FTIWID (WORDID,DOCID) VALUES (?,?)"));
+    for (const auto& [key, docKey] : rows) {
+        try {
+            insert->reset();
+            insert->bind(1, key);
+            insert->bind(2, docKey);
+            insert->step();
+        } catch (const DxError& error) {
+            if (byKey.isEmpty())
+                for (size_t i = 0; i < m_list.size(); ++i)
+                    byKey.insert(m_list[i].key, int(i));
+            m_words.log(storeFailure(error, docKey, m_list[size_t(byKey.value(key))].text,
+                QStringLiteral("INSERT INTO FTIWID\n(WORDID,DOCID)\nVALUES (") + QString::number(key) + QLatin1Char(',')
+                    + QString::number(docKey) + QLatin1Char(')')));
+        }
+    }
+    insert.reset();
+    for (const auto& [docKey, time] : m_times) {
+        try {
+            m_connection.execute(QStringLiteral("UPDATE DOCUMENT SET FTIUPDATE = ? WHERE DOCID = ?"), {time, docKey});
+        } catch (const DxError& error) {
+            m_words.m_dm.ShowErrorAndLog(QStringLiteral("Fehler beim Speichern von \"%1\" in Tabelle \"%2\".")
+                                             .arg(QStringLiteral("FTIUPDATE"), QStringLiteral("DOCUMENT"))
+                + QLatin1Char('\n') + error.message());
+        }
+    }
+    m_times.clear();
+    transaction.commit();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -66,6 +67,11 @@ public:
     void CollectValueWords(const QString& fieldName, const QString& value, TFtiWordList& list) const;
     // The words of the document's file contents (a note's text for "(internes Dokument)").
     void CollectFileWords(const QString& fileName, TFtiWordList& list, qint64 docKey) const;
+    // The text CollectFileWords splits, handed over piece by piece: the converted file, at most
+    // FtiMaxFileSize megabytes in pieces of 1 MiB that cut no word, HTML reduced to its text; a
+    // note's plain text. Nothing when no words of the file are to be added.
+    void ReadFileText(
+        const QString& fileName, qint64 docKey, const std::function<void(const QString& piece)>& take) const;
 
     // The caption of a document type key (the key when there is no such type).
     std::function<QString(const QString& key)> TypeCaption;
@@ -77,7 +83,10 @@ public:
     void RemoveWordFromDocument(SqlConnection& connection, qint64 docKey, const QString& word);
     void RemoveAllWordsOfDocument(SqlConnection& connection, qint64 docKey);
     // A key for a new word, -1 when none could be taken.
-    qint64 NewWordKey(SqlConnection& connection);
+    qint64 NewWordKey(SqlConnection& connection) { return NewWordKeys(connection, 1); }
+    // The first of count consecutive new keys, taken from the counter at once; -1 when none could
+    // be taken.
+    qint64 NewWordKeys(SqlConnection& connection, qint64 count);
 
     // Words handed to AddWordToDocument since the current document's indexing began.
     std::atomic<int> ProgressCounter{0};
@@ -87,17 +96,56 @@ public:
     std::function<void(int milliseconds)> wait;
 
 private:
+    friend class TFtiBulkStore;
     void log(const QString& text) const;
-    qint64 multiUserKey(SqlConnection& connection);
-    qint64 singleUserKey(SqlConnection& connection);
+    qint64 multiUserKey(SqlConnection& connection, qint64 count);
+    qint64 singleUserKey(SqlConnection& connection, qint64 count);
     void splitPiece(const QString& text, TFtiWordList& list) const { SplitWords(text, list, nullptr); }
     QString convertedFile(const QString& fileName, bool& skip) const;
 
     TDModul& m_dm;
     bool m_ignoreDigits = true;
     mutable QStringList m_stopWords; // sorted
+    mutable QSet<QString> m_stopWordSet; // the same, for the lookup
     mutable bool m_stopWordsLoaded = false;
     std::mutex m_keyMutex;
     qint64 m_wordCounter = -1; // single-user: the last key handed out
     QString m_counterArchive;
+};
+
+// The store of a whole-index rebuild. The words of many documents are collected in memory and
+// written together: the new words sorted into FTIWORD, their keys taken from the counter as one
+// block in the order the words were first found, then the rows sorted into FTIWID, so that both
+// tables grow along their keys. A word that another connection stored meanwhile keeps its key.
+// Failing statements are logged as AddWordToDocument logs them, and writing goes on.
+class TFtiBulkStore
+{
+public:
+    TFtiBulkStore(TFtiWords& words, SqlConnection& connection);
+
+    // The words of a document; each is counted as AddWordToDocument counts it (not quiet).
+    void add(const TFtiWordList& list, qint64 docKey);
+    // The modification time of a document's file, written to FTIUPDATE with its words.
+    void addFileTime(qint64 docKey, double time);
+    // Rows collected and not yet written.
+    size_t pending() const { return m_rows.size(); }
+    // Writes what was collected, in one transaction.
+    void flush();
+
+private:
+    struct Word
+    {
+        QString text;
+        qint64 key = 0; // 0 until stored
+        qint64 firstDocument = 0;
+    };
+    qint64 storeNewWords();
+
+    TFtiWords& m_words;
+    SqlConnection& m_connection;
+    QHash<QString, int> m_ids; // every word met, to its position in m_list
+    std::vector<Word> m_list;
+    std::vector<int> m_new; // positions of the words not yet stored, in the order found
+    std::vector<std::pair<int, qint64>> m_rows; // word position, document key
+    std::vector<std::pair<qint64, double>> m_times;
 };
