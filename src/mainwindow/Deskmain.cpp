@@ -35,6 +35,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -42,10 +43,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -124,6 +127,9 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     DBGridDoc->header()->setContextMenuPolicy(Qt::CustomContextMenu);
     DBGridDoc->header()->setDefaultAlignment(Qt::AlignCenter);
     connect(DBGridDoc->header(), &QWidget::customContextMenuRequested, this, &TFormMain::showHeaderPopup);
+    DBGridDoc->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DBGridDoc, &QWidget::customContextMenuRequested, this,
+        [this](const QPoint& position) { DokTablePopup->popup(DBGridDoc->viewport()->mapToGlobal(position)); });
     layout->addWidget(PanelTableInfo);
     layout->addWidget(m_groupPanel);
     layout->addWidget(DBGridDoc);
@@ -204,6 +210,7 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     ActViewShowGroupPanel->setChecked(true);
     SplitterProjectNav->setSizes({std::max(w.PanelProjectNavWidth, 1), std::max(width() - w.PanelProjectNavWidth, 1)});
     m_recentArchives = w.LastOpenedDBs.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    restoreBarLayout();
     rebuildRecentArchivesMenu();
 
     // The window's commands can be run by name from the macro language.
@@ -828,6 +835,10 @@ void TFormMain::createActions()
         "ActViewFullCollapse", QStringLiteral("Knoten schließen"), QStringLiteral("Alle Gruppen schließen"), view);
     connect(ActViewFullCollapse, &QAction::triggered, this, [this] { DBGridDoc->collapseAll(); });
 
+    ActViewGridColCustomiz = makeAction("ActViewGridColCustomiz", QStringLiteral("Spalten &hinzufügen..."),
+        QStringLiteral("Spalten hinzufügen|Zeigt ausgeblendete Spalten wieder an"), view);
+    connect(ActViewGridColCustomiz, &QAction::triggered, this, &TFormMain::ActViewGridColCustomizExecute);
+
     const QString navigation = QStringLiteral("DB Navigator");
     // First and last walk the visible rows; previous and next step from the current row.
     auto navigate = [this](int step) {
@@ -892,6 +903,10 @@ void TFormMain::createMenus()
     QMenu* view = menuBar()->addMenu(QStringLiteral("&Ansicht"));
     view->setObjectName(QStringLiteral("MView"));
     view->addActions({ActViewShowProjectNav, ActViewShowGroupPanel, ActViewEndGrouping});
+    view->addSeparator();
+    QMenu* customise = view->addMenu(QStringLiteral("&Anpassen"));
+    customise->setObjectName(QStringLiteral("MViewCustomize"));
+    customise->addAction(ActViewGridColCustomiz);
 
     // The bars of the default layout.
     auto bar = [this](const char* name, const QString& title, const QList<QAction*>& actions, bool visible) {
@@ -907,6 +922,23 @@ void TFormMain::createMenus()
     bar("dxBarView", QStringLiteral("Ansicht"), {ActViewShowGroupPanel}, true);
     bar("dxBarDBNavigator", QStringLiteral("Datenbank-Navigation"),
         {ActDbNavFirst, ActDbNavPrev, ActDbNavNext, ActDbNavLast}, false);
+
+    // The grid's popup.
+    DokTablePopup = new QMenu(this);
+    DokTablePopup->setObjectName(QStringLiteral("DokTablePopup"));
+    DokTablePopup->addAction(ActDocOpen);
+    DokTablePopup->addSeparator();
+    DokTablePopup->addActions({ActViewShowGroupPanel, ActViewEndGrouping, ActViewFullExpand, ActViewFullCollapse});
+    DokTablePopup->addSeparator();
+    DokTablePopup->addActions({ActSearchCurrent, ActSearchAll});
+    connect(DokTablePopup, &QMenu::aboutToShow, this, [this] {
+        ActViewFullExpand->setVisible(m_model->isGrouped());
+        ActViewFullCollapse->setVisible(m_model->isGrouped());
+    });
+    connect(DokTablePopup, &QMenu::aboutToHide, this, [this] {
+        ActViewFullExpand->setVisible(true);
+        ActViewFullCollapse->setVisible(true);
+    });
 
     // The search button's popup.
     PopupBtnSearch = new QMenu(this);
@@ -972,6 +1004,22 @@ void TFormMain::RegisterUserName()
 
 namespace {
 const QString kGridLayoutKey = RegistryKeys::kComponentSettings + QStringLiteral("FormMain.DBGridDoc");
+}
+
+namespace {
+const QString kBarLayoutKey = RegistryKeys::kComponentSettings + QStringLiteral("FormMain.dxBarManMain");
+}
+
+void TFormMain::saveBarLayout()
+{
+    Registry& user = m_core.settings().user();
+    user.writeString(kBarLayoutKey, QStringLiteral("State"), QString::fromLatin1(saveState().toBase64()));
+}
+
+void TFormMain::restoreBarLayout()
+{
+    if (const auto state = m_core.settings().user().readString(kBarLayoutKey, QStringLiteral("State")))
+        restoreState(QByteArray::fromBase64(state->toLatin1()));
 }
 
 void TFormMain::saveGridLayout()
@@ -1107,14 +1155,24 @@ void TFormMain::showQueryResult(const QString& title)
 {
     m_model->setCaptions([this](const QString& name) { return m_core.fields().CaptionOf(name); });
     const QList<int> grouping = m_model->groupColumns();
+    // The columns keep their widths, order and hidden state from one result to the next; the
+    // first result after opening fits them to their contents.
+    const int columnsBefore = m_model->columnCount();
+    const QByteArray header = columnsBefore > 0 ? DBGridDoc->header()->saveState() : QByteArray();
     m_model->setRecords(&m_dm.AdoQueryDoc);
+    const bool keepHeader = !header.isEmpty() && m_model->columnCount() == columnsBefore;
+    if (keepHeader)
+        DBGridDoc->header()->restoreState(header);
     for (int column : grouping)
         m_model->addGroupColumn(column);
     // Hidden fields get no column.
     for (int column = 0; column < m_model->columnCount(); ++column) {
         const TVxDBField* field = m_core.fields().Find(
             m_model->headerData(column, Qt::Horizontal, DocumentGridModel::FieldNameRole).toString());
-        DBGridDoc->setColumnHidden(column, field && !field->Visible);
+        if (field && !field->Visible)
+            DBGridDoc->setColumnHidden(column, true);
+        else if (!keepHeader)
+            DBGridDoc->setColumnHidden(column, false);
     }
     m_tableTitle = title;
     const int count = m_model->recordCount();
@@ -1127,8 +1185,9 @@ void TFormMain::showQueryResult(const QString& title)
     if (count > 0)
         DBGridDoc->setCurrentIndex(m_model->index(0, 0));
     UpdateTableInfo();
-    for (int column = 0; column < m_model->columnCount(); ++column)
-        DBGridDoc->resizeColumnToContents(column);
+    if (!keepHeader)
+        for (int column = 0; column < m_model->columnCount(); ++column)
+            DBGridDoc->resizeColumnToContents(column);
     UpdateActions();
 }
 
@@ -1251,6 +1310,7 @@ void TFormMain::showHeaderPopup(const QPoint& position)
     QAction* hide = menu.addAction(
         QStringLiteral("Spalte a&usblenden"), this, [this, column] { DBGridDoc->setColumnHidden(column, true); });
     hide->setEnabled(!grouping);
+    menu.addAction(ActViewGridColCustomiz);
     menu.addAction(
         QStringLiteral("&Optimale Breite"), this, [this, column] { DBGridDoc->resizeColumnToContents(column); });
     menu.addAction(QStringLiteral("Optimale Breite a&ller Spalten"), this, [this] {
@@ -1258,6 +1318,52 @@ void TFormMain::showHeaderPopup(const QPoint& position)
             DBGridDoc->resizeColumnToContents(c);
     });
     menu.exec(DBGridDoc->header()->mapToGlobal(position));
+}
+
+void TFormMain::ActViewGridColCustomizExecute()
+{
+    // A tool window beside the grid: every column the field definitions allow, ticked while shown.
+    if (!m_columnChooser) {
+        m_columnChooser = new QDialog(this, Qt::Tool);
+        m_columnChooser->setObjectName(QStringLiteral("FormGridColumns"));
+        m_columnChooser->setWindowTitle(QStringLiteral("Spalten hinzufügen"));
+        auto* layout = new QVBoxLayout(m_columnChooser);
+        auto* list = new QListWidget(m_columnChooser);
+        list->setObjectName(QStringLiteral("ListColumns"));
+        layout->addWidget(new QLabel(QStringLiteral("Angezeigte Spalten:"), m_columnChooser));
+        layout->addWidget(list);
+        auto* close = new QPushButton(QStringLiteral("Schließen"), m_columnChooser);
+        connect(close, &QPushButton::clicked, m_columnChooser, &QDialog::close);
+        layout->addWidget(close);
+        connect(list, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+            const int column = item->data(Qt::UserRole).toInt();
+            DBGridDoc->setColumnHidden(column, item->checkState() != Qt::Checked);
+        });
+    }
+    auto* list = m_columnChooser->findChild<QListWidget*>(QStringLiteral("ListColumns"));
+    const QSignalBlocker quiet(list);
+    list->clear();
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        const TVxDBField* field = m_core.fields().Find(
+            m_model->headerData(column, Qt::Horizontal, DocumentGridModel::FieldNameRole).toString());
+        if (field && !field->Visible)
+            continue;
+        auto* item = new QListWidgetItem(m_model->caption(column), list);
+        item->setData(Qt::UserRole, column);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(DBGridDoc->isColumnHidden(column) ? Qt::Unchecked : Qt::Checked);
+    }
+    m_columnChooser->show();
+    m_columnChooser->raise();
+}
+
+bool TFormMain::ReloadArchive()
+{
+    const QString path = m_dm.CurrentArchive.FullPath;
+    if (!UnloadArchive())
+        return false;
+    openArchiveReporting(path);
+    return true;
 }
 
 void TFormMain::ActViewShowProjectNavExecute()
@@ -1286,6 +1392,7 @@ void TFormMain::UpdateActions()
         {ActSearchLastSearch, ActViewShowGroupPanel, ActViewFullCollapse, ActViewFullExpand, ActViewShowProjectNav})
         action->setEnabled(active);
     ActViewEndGrouping->setEnabled(active && m_model->isGrouped());
+    ActViewGridColCustomiz->setEnabled(active);
     bool reachable = false;
     if (HasSelectedDocument()) {
         const TDocTypeKind kind = KindOfKey(m_dm.AdoQueryDoc.text(QStringLiteral("APPLNAME")));
@@ -1410,6 +1517,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
     settings.WindowCfg.LastOpenedDBs = m_recentArchives.join(QLatin1Char(','));
     settings.WindowCfg.PanelProjectNavVisible = PanelProjectNav->isVisibleTo(this);
     settings.WindowCfg.LockSearch = ActSearchLock->isChecked();
+    saveBarLayout();
     if (PanelProjectNav->width() > 0)
         settings.WindowCfg.PanelProjectNavWidth = SplitterProjectNav->sizes().value(0, PanelProjectNav->width());
     const QRect bounds = geometry();

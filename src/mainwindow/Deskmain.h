@@ -16,6 +16,7 @@ class TVxTreeView;
 class TDravonelDocument;
 class ProgramCore;
 class QAction;
+class QDialog;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -54,6 +55,11 @@ public:
     void ProjectNavigatorChange();
     void ActViewEndGroupingExecute();
     void ActViewShowProjectNavExecute();
+    // The column chooser: shows hidden columns again.
+    void ActViewGridColCustomizExecute();
+    // Closes and opens the current archive again (after field, layout and choice-list changes);
+    // false when it could not be closed.
+    bool ReloadArchive();
 
     // --- search panel and search commands
     TSearchPanel* searchPanel() const { return PanelSearchFields; }
@@ -108,6 +114,8 @@ private:
     void StartUp();
     void RegisterUserName();
     void saveGridLayout();
+    void saveBarLayout();
+    void restoreBarLayout();
     void restoreGridLayout();
     void FirstRunSetup();
     void logQuietly(const QString& text);
@@ -150,6 +158,9 @@ private:
     TProjectNavigatorCommands* m_prjNav = nullptr;
     TFormInputFtiSearch* m_ftiDialog = nullptr;
     QMenu* PopupBtnSearch = nullptr;
+    QMenu* DokTablePopup = nullptr;
+    QDialog* m_columnChooser = nullptr;
+    QAction* ActViewGridColCustomiz = nullptr;
     QMenu* MSearchOtherFields = nullptr;
     QString m_balloonText;
     QAction* ActDocOpen = nullptr;

@@ -22,6 +22,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -575,4 +576,38 @@ TEST_F(MainWindowTest, DocumentsDroppedOnAProjectOrAnotherGroupTakeItsValues)
         QStringLiteral("Drag&Drop:\rDem Datenfeld \"Dokumenttyp\" kann kein Wert zugewiesen werden."));
     EXPECT_EQ(
         db.scalar(QStringLiteral("SELECT APPLNAME FROM DOCUMENT WHERE DOCID = 2")).toString(), QStringLiteral(".pdf"));
+}
+
+TEST_F(MainWindowTest, ColumnsKeepTheirStateAcrossSearchesAndTheChooserShowsThemAgain)
+{
+    const QString archive = makeSearchArchive(common, dialogs);
+    write(true, QStringLiteral("LastOpenedDocDB"), archive);
+    start();
+    auto* grid = window->findChild<QTreeView*>(QStringLiteral("DBGridDoc"));
+    grid->setColumnHidden(3, true); // the name
+    grid->setColumnWidth(4, 222);
+    window->ShowAllDocuments();
+    EXPECT_TRUE(grid->isColumnHidden(3));
+    EXPECT_EQ(grid->columnWidth(4), 222);
+    EXPECT_TRUE(grid->isColumnHidden(14)); // FTIUPDATE is not a column at all
+
+    window->ActViewGridColCustomizExecute();
+    auto* list = window->findChild<QListWidget*>(QStringLiteral("ListColumns"));
+    ASSERT_TRUE(list);
+    QListWidgetItem* name = nullptr;
+    for (int row = 0; row < list->count(); ++row) {
+        EXPECT_NE(list->item(row)->text(), QStringLiteral("FTIUPDATE"));
+        if (list->item(row)->data(Qt::UserRole).toInt() == 3)
+            name = list->item(row);
+    }
+    ASSERT_TRUE(name);
+    EXPECT_EQ(name->checkState(), Qt::Unchecked);
+    name->setCheckState(Qt::Checked);
+    EXPECT_FALSE(grid->isColumnHidden(3));
+
+    // Reopening the archive keeps the layout of the grid.
+    ASSERT_TRUE(window->ReloadArchive());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Dravonel Lumaris - anna @ Suche.dva"));
+    EXPECT_EQ(grid->columnWidth(4), 222);
+    EXPECT_EQ(grid->model()->rowCount(), 4);
 }
