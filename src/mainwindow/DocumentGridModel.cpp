@@ -102,6 +102,45 @@ int DocumentGridModel::compareRecords(int a, int b, int column) const
     return compareValues(m_records->valueAt(a, column), m_records->valueAt(b, column));
 }
 
+namespace {
+// A value prepared once for the many comparisons of a sort: the order of compareValues without
+// copying and folding the value at every comparison.
+struct SortKey
+{
+    bool null = true;
+    bool number = false;
+    double numeric = 0;
+    QString folded;
+};
+
+std::vector<SortKey> sortKeys(const SqlRecordSet& records, int recordCount, int column)
+{
+    std::vector<SortKey> keys(static_cast<size_t>(recordCount));
+    for (int record = 0; record < recordCount; ++record) {
+        const QVariant value = records.valueAt(record, column);
+        SortKey& key = keys[size_t(record)];
+        key.null = value.isNull();
+        if (key.null)
+            continue;
+        const int type = value.typeId();
+        key.number = type == QMetaType::LongLong || type == QMetaType::Double;
+        if (key.number)
+            key.numeric = value.toDouble();
+        key.folded = value.toString().toCaseFolded();
+    }
+    return keys;
+}
+
+int compareKeys(const SortKey& a, const SortKey& b)
+{
+    if (a.null || b.null)
+        return a.null == b.null ? 0 : (a.null ? -1 : 1);
+    if (a.number && b.number)
+        return a.numeric < b.numeric ? -1 : (a.numeric > b.numeric ? 1 : 0);
+    return a.folded.compare(b.folded);
+}
+} // namespace
+
 QString DocumentGridModel::cellText(int record, int column) const
 {
     return SqlRecordSet::displayText(m_records->fields()[size_t(column)], m_records->valueAt(record, column));
@@ -117,13 +156,20 @@ void DocumentGridModel::rebuild()
     // Records in the order of their groups, then of the sorted columns, then as read.
     std::vector<int> order(static_cast<size_t>(m_recordCount));
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
-        for (int column : m_groupColumns)
-            if (const int c = compareRecords(a, b, column))
+    // The values of the grouping and sorting columns are prepared once.
+    std::vector<std::vector<SortKey>> groupKeys;
+    for (int column : std::as_const(m_groupColumns))
+        groupKeys.push_back(sortKeys(*m_records, m_recordCount, column));
+    std::vector<std::pair<std::vector<SortKey>, bool>> sortedKeys; // keys, ascending
+    for (const auto& [column, direction] : std::as_const(m_sortColumns))
+        sortedKeys.emplace_back(sortKeys(*m_records, m_recordCount, column), direction == Qt::AscendingOrder);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        for (const std::vector<SortKey>& keys : groupKeys)
+            if (const int c = compareKeys(keys[size_t(a)], keys[size_t(b)]))
                 return c < 0;
-        for (const auto& [column, direction] : m_sortColumns)
-            if (const int c = compareRecords(a, b, column))
-                return direction == Qt::AscendingOrder ? c < 0 : c > 0;
+        for (const auto& [keys, ascending] : sortedKeys)
+            if (const int c = compareKeys(keys[size_t(a)], keys[size_t(b)]))
+                return ascending ? c < 0 : c > 0;
         return false;
     });
 
@@ -133,8 +179,9 @@ void DocumentGridModel::rebuild()
         for (qsizetype level = 0; level < m_groupColumns.size(); ++level) {
             const int column = m_groupColumns[level];
             int& current = open[size_t(level)];
+            const std::vector<SortKey>& keys = groupKeys[size_t(level)];
             const bool same = current >= 0 && m_nodes[size_t(current)].parent == parent
-                && compareRecords(m_nodes[size_t(current)].record, record, column) == 0;
+                && compareKeys(keys[size_t(m_nodes[size_t(current)].record)], keys[size_t(record)]) == 0;
             if (!same) {
                 Node group;
                 group.parent = parent;
