@@ -198,10 +198,14 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     if (m_dm.Settings.UserKeyExisted) {
         setGeometry(w.FormLeft, w.FormTop, w.FormWidth, w.FormHeight);
     } else {
-        // A first start: top left, 700 high, smaller where the screen is smaller.
+        // A first start: top left, wide enough for the full-text box, 700 high, smaller where the
+        // screen is smaller.
         const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
                                                               : QRect(0, 0, 1024, 768);
-        setGeometry(10, 10, std::min(900, screen.width() - 20), std::min(700, screen.height() - 20));
+        int initialWidth = width();
+        if (m_dm.Settings.Cfg.FtiCreateMode != 0)
+            initialWidth = PanelSearchFields->EditFTI->geometry().right() + 1 + 50;
+        setGeometry(10, 10, std::min(initialWidth, screen.width() - 20), std::min(700, screen.height() - 20));
     }
     PanelProjectNav->setVisible(w.PanelProjectNavVisible);
     ActViewShowProjectNav->setChecked(w.PanelProjectNavVisible);
@@ -1007,7 +1011,7 @@ const QString kGridLayoutKey = RegistryKeys::kComponentSettings + QStringLiteral
 }
 
 namespace {
-const QString kBarLayoutKey = RegistryKeys::kComponentSettings + QStringLiteral("FormMain.dxBarManMain");
+const QString kBarLayoutKey = RegistryKeys::kComponentSettings + QStringLiteral("FormMain.MainMenu");
 }
 
 void TFormMain::saveBarLayout()
@@ -1504,6 +1508,7 @@ void TFormMain::ActFileDbCloseExecute()
 
 void TFormMain::closeEvent(QCloseEvent* event)
 {
+    postPendingEdits();
     if (m_dm.IsIndexThreadRunning()) {
         m_dm.dialogs().message(Dialogs::Kind::Information,
             QStringLiteral("Eine Aktualisierung des Gesamtindex läuft noch im Hintergrund.") + QLatin1Char(' ')
