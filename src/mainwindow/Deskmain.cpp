@@ -40,6 +40,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -130,7 +131,16 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     DBGridDoc->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(DBGridDoc, &QWidget::customContextMenuRequested, this,
         [this](const QPoint& position) { DokTablePopup->popup(DBGridDoc->viewport()->mapToGlobal(position)); });
-    layout->addWidget(PanelTableInfo);
+    // The table info line with the symbol of the current document's type at its right.
+    auto* infoLine = new QWidget(work);
+    auto* infoLayout = new QHBoxLayout(infoLine);
+    infoLayout->setContentsMargins(0, 0, 0, 0);
+    infoLayout->addWidget(PanelTableInfo, 1);
+    IconImage = new QLabel(infoLine);
+    IconImage->setObjectName(QStringLiteral("IconImage"));
+    IconImage->setFixedSize(32, 32);
+    infoLayout->addWidget(IconImage);
+    layout->addWidget(infoLine);
     layout->addWidget(m_groupPanel);
     layout->addWidget(DBGridDoc);
     // The project navigator at the left of the work area.
@@ -313,12 +323,29 @@ void TFormMain::CurrentRecordChanged()
     const int record = m_model->recordOf(DBGridDoc->currentIndex());
     if (!m_dm.AdoQueryDoc.isActive() || record < 0) {
         m_currentDocument.reset();
+        showDocumentIcon();
         UpdateActions();
         return;
     }
     m_currentDocument = std::make_unique<TDravonelDocument>(
         m_dm, m_dm.Settings, m_core.shell(), m_dm.AdoQueryDoc, &m_dm.AdoQueryBlobs);
+    showDocumentIcon();
     UpdateActions();
+}
+
+void TFormMain::showDocumentIcon()
+{
+    IconImage->setVisible(m_dm.Settings.Cfg.ShowIcon);
+    QPixmap icon;
+    if (m_currentDocument && m_dm.Settings.Cfg.ShowIcon) {
+        const TDravonelApplicationList& types = m_core.applications();
+        const int index = types.IndexOfKey(m_dm.AdoQueryDoc.text(QStringLiteral("APPLNAME")));
+        const int image = index >= 0 ? types.Entry(index).ImageIndex : -1;
+        if (image >= 0 && image < types.Images().size())
+            icon = QPixmap::fromImage(
+                types.Images()[image].scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    }
+    IconImage->setPixmap(icon);
 }
 
 void TFormMain::LoadPrjNavItems()

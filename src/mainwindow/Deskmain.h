@@ -127,6 +127,7 @@ private:
     void createMenus();
     void rebuildOtherFieldsMenu();
     bool postPendingEdits();
+    void showDocumentIcon();
     QList<int> selectedRecords() const;
     void assignToSelectedDocuments(const QList<QPair<QString, QString>>& values);
     void runSelect(const QString& title, const QString& condition);
@@ -154,6 +155,7 @@ private:
     QSplitter* SplitterProjectNav = nullptr;
     std::unique_ptr<TDravonelDocument> m_currentDocument;
     QLabel* PanelTableInfo = nullptr;
+    QLabel* IconImage = nullptr;
     TSearchPanel* PanelSearchFields = nullptr;
     TProjectNavigatorCommands* m_prjNav = nullptr;
     TFormInputFtiSearch* m_ftiDialog = nullptr;
