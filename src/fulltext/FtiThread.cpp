@@ -41,6 +41,33 @@ private:
 
 const QString kInternalDocument = QStringLiteral("(internes Dokument)");
 
+// An empty index table made anew with the same definition, stored without row numbers: the
+// table is then one tree ordered by its key, and a rebuild writes half the pages. Nothing
+// changes when that fails.
+void storeByKey(SqlConnection& connection, const QString& table)
+{
+    QString sql;
+    {
+        SqlStatement read(connection.handle(),
+            QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?1 AND NOT EXISTS "
+                           "(SELECT 1 FROM \"%1\")")
+                .arg(table));
+        read.bind(1, table);
+        if (read.step())
+            sql = read.value(0).toString();
+    }
+    if (sql.isEmpty() || sql.contains(QLatin1String("WITHOUT ROWID"), Qt::CaseInsensitive))
+        return;
+    try {
+        SqlTransaction transaction(connection, true);
+        SqlStatement(connection.handle(), QStringLiteral("DROP TABLE \"%1\"").arg(table)).step();
+        SqlStatement(connection.handle(), sql + QStringLiteral(" WITHOUT ROWID")).step();
+        transaction.commit();
+    } catch (const DxError&) {
+        // The table stays as it was made.
+    }
+}
+
 // Rows a rebuild collects before it writes them.
 constexpr size_t kRebuildRowsHeld = 4'000'000;
 
@@ -67,7 +94,7 @@ public:
         , m_results(m_jobs.size())
     {
         const unsigned workers = std::max(2u, std::thread::hardware_concurrency());
-        m_window = size_t(workers) * 2;
+        m_window = size_t(workers) * 8;
         for (unsigned i = 0; i < workers; ++i)
             m_threads.emplace_back([this] { work(); });
     }
@@ -581,6 +608,7 @@ bool TFtiIndex::IndexAllDocuments(bool additive)
         const qint64 key = records.integer(keyField);
         m_words.ProgressCounter = 0;
         TFtiWordList list;
+        TFtiWordList fileWords; // read ahead: the words not in list are the document's too
         m_words.CollectFieldWords(records, list);
         if (files) {
             const QString file = records.text(fileField);
@@ -594,18 +622,17 @@ bool TFtiIndex::IndexAllDocuments(bool additive)
                 if (progress.step)
                     progress.step(-1, QStringLiteral("Einlesen der Dokumentdatei"), file);
                 const FileWordsAhead::Job* job = read ? &ahead->job(size_t(position)) : nullptr;
-                if (job && !read->failed && job->key == key && job->file == file) {
-                    for (const QString& word : read->words.words())
-                        list.add(word);
-                } else {
+                if (job && !read->failed && job->key == key && job->file == file)
+                    fileWords = std::move(read->words);
+                else
                     m_words.CollectFileWords(file, list, key);
-                }
                 const QFileInfo info(file);
                 if (fileTimes && info.isFile())
                     store.addFileTime(key, DateSerial::fromDateTime(info.lastModified()));
             }
         }
         store.add(list, key);
+        store.add(fileWords, key, &list);
         if (store.pending() >= kRebuildRowsHeld)
             store.flush();
         if (!stepped()) {
@@ -648,6 +675,8 @@ void TFtiIndex::RebuildIndex()
             connection.execute(QStringList{QStringLiteral("CREATE TABLE FTIWID"), QStringLiteral("("),
                 QStringLiteral("WORDID INTEGER NOT NULL,"), QStringLiteral("DOCID INTEGER NOT NULL,"),
                 QStringLiteral("PRIMARY KEY (WORDID,DOCID)"), QStringLiteral(")")});
+        storeByKey(connection, QStringLiteral("FTIWORD"));
+        storeByKey(connection, QStringLiteral("FTIWID"));
     } catch (const DxError& error) {
         log(QStringLiteral("Fehler beim Erstellen der Tabelle \"%1\".").arg(QStringLiteral("FTIWORD,FTIWID"))
             + QStringLiteral(":\n") + error.message());

@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QThread>
 #include <QUuid>
+#include <sqlite3.h>
 
 #include <algorithm>
 
@@ -142,6 +143,9 @@ void TFtiWords::SplitWords(const QString& text, TFtiWordList& list, QStringList*
     auto wordChar = [ignoreDigits](char16_t c) { return isLetter(c) || (!ignoreDigits && isDigit(c)); };
     const QChar* data = text.constData();
     const qsizetype size = text.size();
+    if (!m_stopWordsLoaded)
+        const_cast<TFtiWords*>(this)->LoadStopWords();
+    // Normal forms are in lower case already: the stop words are looked up as they are.
     QString form;
     qsizetype i = 0;
     while (i < size) {
@@ -158,7 +162,7 @@ void TFtiWords::SplitWords(const QString& text, TFtiWordList& list, QStringList*
         // Word characters of ASCII are letters, and digits only when they are not ignored.
         const bool plain = normalFormInto(data + start, length, form);
         const bool added = form.size() >= minimum && !list.contains(form) && (plain || isNormalWord(form, ignoreDigits))
-            && !IsStopWord(form) && list.add(form);
+            && !m_stopWordSet.contains(form) && list.add(form);
         if (!added && ignored)
             ignored->append(QString(data + start, length));
     }
@@ -565,10 +569,11 @@ TFtiBulkStore::TFtiBulkStore(TFtiWords& words, SqlConnection& connection)
 {
 }
 
-void TFtiBulkStore::add(const TFtiWordList& list, qint64 docKey)
+void TFtiBulkStore::add(const TFtiWordList& list, qint64 docKey, const TFtiWordList* added)
 {
-    m_rows.reserve(m_rows.size() + size_t(list.size()));
     for (const QString& word : list.words()) {
+        if (added && added->contains(word))
+            continue;
         ++m_words.ProgressCounter;
         if (m_words.ShowProgress)
             m_words.ShowProgress();
@@ -588,6 +593,39 @@ void TFtiBulkStore::addFileTime(qint64 docKey, double time)
 }
 
 namespace {
+constexpr int kFlushCacheKiB = 256 * 1024;
+
+// The connection's page cache set to a size for the scope.
+class CacheSize
+{
+public:
+    CacheSize(SqlConnection& connection, int kibibytes)
+        : m_connection(connection)
+    {
+        try {
+            m_before = m_connection.scalar(QStringLiteral("PRAGMA cache_size"));
+            m_connection.executeNative(QStringLiteral("PRAGMA cache_size=-%1").arg(kibibytes));
+        } catch (const DxError&) {
+            m_before = QVariant();
+        }
+    }
+    ~CacheSize()
+    {
+        if (m_before.isNull())
+            return;
+        try {
+            m_connection.executeNative(QStringLiteral("PRAGMA cache_size=%1").arg(m_before.toLongLong()));
+        } catch (const DxError&) {
+        }
+    }
+    CacheSize(const CacheSize&) = delete;
+    CacheSize& operator=(const CacheSize&) = delete;
+
+private:
+    SqlConnection& m_connection;
+    QVariant m_before;
+};
+
 QString storeFailure(const DxError& error, qint64 docKey, const QString& word, const QString& sql)
 {
     return error.message() + QStringLiteral(", DocID=") + QString::number(docKey) + QStringLiteral(", Wort=") + word
@@ -617,12 +655,14 @@ qint64 TFtiBulkStore::storeNewWords()
         sorted.begin(), sorted.end(), [this](int a, int b) { return m_list[size_t(a)].text < m_list[size_t(b)].text; });
     const QChar q = m_words.m_dm.Settings.QuoteChar;
     auto insert = m_connection.prepare(QStringLiteral("INSERT INTO FTIWORD (WORD,WORDID) VALUES (?,?)"));
+    sqlite3_stmt* statement = insert->handle();
     for (int id : sorted) {
         Word& word = m_list[size_t(id)];
         try {
-            insert->reset();
-            insert->bind(1, word.text);
-            insert->bind(2, word.key);
+            const QByteArray text = word.text.toUtf8();
+            sqlite3_reset(statement);
+            sqlite3_bind_text(statement, 1, text.constData(), int(text.size()), SQLITE_STATIC);
+            sqlite3_bind_int64(statement, 2, word.key);
             insert->step();
         } catch (const DxError& error) {
             // Stored meanwhile through another connection: its key is taken.
@@ -648,6 +688,8 @@ void TFtiBulkStore::flush()
 {
     if (m_rows.empty() && m_new.empty() && m_times.empty())
         return;
+    // The pages written stay in memory until the commit instead of being spilled one by one.
+    CacheSize cache(m_connection, kFlushCacheKiB);
     SqlTransaction transaction(m_connection, true);
     storeNewWords();
     std::vector<std::pair<qint64, qint64>> rows; // word key, document key
@@ -661,11 +703,12 @@ void TFtiBulkStore::flush()
     std::vector<std::pair<int, qint64>>().swap(m_rows);
     QHash<qint64, int> byKey; // for the log only: the word of a key
     auto insert = m_connection.prepare(QStringLiteral("INSERT INTO FTIWID (WORDID,DOCID) VALUES (?,?)"));
+    sqlite3_stmt* statement = insert->handle();
     for (const auto& [key, docKey] : rows) {
         try {
-            insert->reset();
-            insert->bind(1, key);
-            insert->bind(2, docKey);
+            sqlite3_reset(statement);
+            sqlite3_bind_int64(statement, 1, key);
+            sqlite3_bind_int64(statement, 2, docKey);
             insert->step();
         } catch (const DxError& error) {
             if (byKey.isEmpty())

@@ -123,8 +123,9 @@ class TFtiBulkStore
 public:
     TFtiBulkStore(TFtiWords& words, SqlConnection& connection);
 
-    // The words of a document; each is counted as AddWordToDocument counts it (not quiet).
-    void add(const TFtiWordList& list, qint64 docKey);
+    // The words of a document, without those of added (its words handed over already); each is
+    // counted as AddWordToDocument counts it (not quiet).
+    void add(const TFtiWordList& list, qint64 docKey, const TFtiWordList* added = nullptr);
     // The modification time of a document's file, written to FTIUPDATE with its words.
     void addFileTime(qint64 docKey, double time);
     // Rows collected and not yet written.
