@@ -1324,6 +1324,9 @@ void TFormMain::showHeaderPopup(const QPoint& position)
         = menu.addAction(QStringLiteral("A&bsteigend sortieren"), this, [=] { sortBy(Qt::DescendingOrder); });
     descending->setCheckable(true);
     descending->setChecked(sorted && current == Qt::DescendingOrder);
+    // Sorting is the grid's own, over the records it holds: only while all records are loaded.
+    ascending->setEnabled(m_dm.Settings.Cfg.LoadAllRecords);
+    descending->setEnabled(m_dm.Settings.Cfg.LoadAllRecords);
     QAction* reset = menu.addAction(
         QStringLiteral("&Sortierung zurücksetzen"), this, [this] { changeView([this] { m_model->clearSorting(); }); });
     reset->setVisible(!m_model->sortColumns().isEmpty());
