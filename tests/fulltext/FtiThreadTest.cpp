@@ -159,7 +159,8 @@ TEST_F(FtiThreadTest, RebuildIndexesFieldsAndFilesAndTellsTheStatistics)
 TEST_F(FtiThreadTest, CancelledRebuildSaysTheIndexIsIncomplete)
 {
     dm->Settings.Cfg.FtiCreateMode = 0;
-    add({{QStringLiteral("APPLNAME"), QStringLiteral(".txt")}, {QStringLiteral("NAME"), QStringLiteral("eins")}});
+    const qint64 first
+        = add({{QStringLiteral("APPLNAME"), QStringLiteral(".txt")}, {QStringLiteral("NAME"), QStringLiteral("eins")}});
     add({{QStringLiteral("APPLNAME"), QStringLiteral(".txt")}, {QStringLiteral("NAME"), QStringLiteral("zwei")}});
     dm->Settings.Cfg.FtiCreateMode = 1;
     int steps = 0;
@@ -174,6 +175,62 @@ TEST_F(FtiThreadTest, CancelledRebuildSaysTheIndexIsIncomplete)
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_TRUE(dialogs.messages().front().endsWith(QStringLiteral("\r** Der Index ist unvollständig **")));
     EXPECT_TRUE(logText().contains(QStringLiteral("Abbruch (Gesamtindex wird erstellt)")));
+    // What was done before the cancel is in the index.
+    EXPECT_EQ(find(QStringLiteral("eins")), QStringLiteral("DOCID=%1").arg(first));
+    EXPECT_EQ(find(QStringLiteral("zwei")), QStringLiteral("DOCID=0"));
+}
+
+TEST_F(FtiThreadTest, RebuildReadsFilesAheadAndGivesEachDocumentItsOwnWords)
+{
+    // More documents than are read ahead at a time; some files are not read.
+    dm->Settings.Cfg.FtiCreateMode = 0;
+    enum Kind { Text, Html, OtherType, Missing };
+    struct Document
+    {
+        qint64 key;
+        QString mark;
+        Kind kind;
+    };
+    std::vector<Document> documents;
+    for (int i = 0; i < 60; ++i) {
+        const QString mark = QStringLiteral("merkwort") + QChar(u'a' + i / 26) + QChar(u'a' + i % 26);
+        const Kind kind = i % 10 == 4 ? OtherType : i % 10 == 9 ? Missing : i % 3 == 0 ? Html : Text;
+        const QString name = QStringLiteral("docs/d%1.").arg(i)
+            + (kind == Html             ? QStringLiteral("html")
+                    : kind == OtherType ? QStringLiteral("xyz")
+                                        : QStringLiteral("txt"));
+        QString file = TestEnv::home() + name;
+        if (kind == Html)
+            file = TestEnv::writeFile(name, ("<p>Gemeinsam</p>\n<b>" + mark + "</b>").toUtf8());
+        else if (kind != Missing)
+            file = TestEnv::writeFile(name, ("Gemeinsam " + mark + "\n").toUtf8());
+        const qint64 key = add({{QStringLiteral("APPLNAME"), QStringLiteral(".txt")},
+            {QStringLiteral("NAME"), QStringLiteral("Akte")}, {QStringLiteral("FILENAME"), file}});
+        documents.push_back({key, mark, kind});
+    }
+    dm->Settings.Cfg.FtiCreateMode = 2;
+    index->RebuildIndex();
+
+    int read = 0;
+    for (const Document& d : documents) {
+        const bool indexed = d.kind == Text || d.kind == Html;
+        read += indexed ? 1 : 0;
+        EXPECT_EQ(find(d.mark), indexed ? QStringLiteral("DOCID=%1").arg(d.key) : QStringLiteral("DOCID=0"))
+            << d.mark.toStdString();
+        EXPECT_EQ(
+            scalar(QStringLiteral("SELECT FTIUPDATE FROM DOCUMENT WHERE DOCID = %1").arg(d.key)).isNull(), !indexed)
+            << d.mark.toStdString();
+        EXPECT_TRUE(wordsOf(d.key).contains(QStringLiteral("akte")));
+    }
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM FTIWID ID, FTIWORD W WHERE ID.WORDID = W.WORDID AND "
+                                    "W.WORD = 'gemeinsam'"))
+                  .toInt(),
+        read);
+    EXPECT_EQ(orphanRows(), 0);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT NEXTID FROM IDENTNO WHERE IDNAME = 'FTIWORDID'")).toLongLong(),
+        scalar(QStringLiteral("SELECT MAX(WORDID) FROM FTIWORD")).toLongLong() + 1);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM FTIWORD")).toInt(),
+        scalar(QStringLiteral("SELECT COUNT(DISTINCT WORDID) FROM FTIWORD")).toInt());
 }
 
 TEST_F(FtiThreadTest, ChangedFilesAreIndexedAgain)

@@ -60,6 +60,11 @@ TEST_F(FtiWordsTest, SplitWordsBySettings)
         {1, true, true, "a-b_c/d", "a.b.c.d", ""},
         {3, true, true, "Café Niño", "caf", "Ni,o"},
         {3, true, true, "***???\"\"''", "", ""},
+        {3, true, true, "HAUS Haus haus", "haus", "Haus,haus"},
+        {3, true, true, "UND Und und", "", "UND,Und,und"},
+        {3, true, false, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghij", "abcdefghijklmnopqrstuvwxyzabcd", ""},
+        {3, true, false, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdÄÖÜ", "abcdefghijklmnopqrstuvwxyzabcd", ""},
+        {3, false, true, "ABC123 abc123 123", "abc123.123", "abc123"},
     };
     for (const Case& c : cases) {
         dm->Settings.Cfg.FtiIgnoreLength = c.ignoreLength;
@@ -277,4 +282,61 @@ TEST_F(FtiWordsTest, BinaryFilesGiveBoundedWordsWithoutFailing)
         ASSERT_LE(word.size(), TFtiWords::kMaxWordLength);
         ASSERT_GE(word.size(), 3);
     }
+}
+
+TEST_F(FtiWordsTest, KeyBlocksComeFromTheCounterInOneStep)
+{
+    SqlConnection& c = dm->AdoConnectDoc;
+    c.execute(QStringLiteral("INSERT INTO FTIWORD (WORD, WORDID) VALUES ('alt', 1)"));
+    c.execute(QStringLiteral("INSERT INTO IDENTNO (IDNAME, NEXTID) VALUES ('FTIWORDID', 2)"));
+    // Multi-user from the counter row; single-user above the largest stored key (still 1).
+    for (const bool multiUser : {true, false}) {
+        SCOPED_TRACE(multiUser ? "multi-user" : "single-user");
+        dm->Settings.Cfg.MultiUserAccess = multiUser;
+        EXPECT_EQ(words->NewWordKeys(c, 5), 2);
+        EXPECT_EQ(words->NewWordKey(c), 7);
+        EXPECT_EQ(scalar(QStringLiteral("SELECT NEXTID FROM IDENTNO WHERE IDNAME = 'FTIWORDID'")).toInt(), 8);
+    }
+}
+
+TEST_F(FtiWordsTest, BulkStoreWritesTheRowsOfEveryDocumentOnce)
+{
+    SqlConnection& c = dm->AdoConnectDoc;
+    auto list = [this](const char* text) {
+        TFtiWordList words;
+        this->words->SplitWords(QString::fromUtf8(text), words);
+        return words;
+    };
+    // A word another connection stores meanwhile keeps its key.
+    auto other = c.secondConnection();
+    TFtiBulkStore store(*words, c);
+    store.add(list("Garten Haus Zaun"), 3);
+    store.add(list("Haus Dach"), 1);
+    const TFtiWordList fields = list("Haus Keller");
+    store.add(fields, 2);
+    store.add(list("Keller Garten"), 2, &fields); // the file words of document 2: Keller is there already
+    other->execute(QStringLiteral("INSERT INTO FTIWORD (WORD, WORDID) VALUES ('dach', 500)"));
+    EXPECT_EQ(store.pending(), 8u);
+    EXPECT_EQ(words->ProgressCounter.load(), 8);
+    store.flush();
+    EXPECT_EQ(store.pending(), 0u);
+
+    EXPECT_EQ(wordsOf(1), (QStringList{"dach", "haus"}));
+    EXPECT_EQ(wordsOf(2), (QStringList{"garten", "haus", "keller"}));
+    EXPECT_EQ(wordsOf(3), (QStringList{"garten", "haus", "zaun"}));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT WORDID FROM FTIWORD WHERE WORD = 'dach'")).toInt(), 500);
+    // Keys in the order the words were first found, one block from the counter.
+    EXPECT_EQ(scalar(QStringLiteral("SELECT WORDID FROM FTIWORD WHERE WORD = 'garten'")).toInt(), 1);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT WORDID FROM FTIWORD WHERE WORD = 'keller'")).toInt(), 5);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT NEXTID FROM IDENTNO WHERE IDNAME = 'FTIWORDID'")).toInt(), 6);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM FTIWORD")).toInt(), 5);
+    EXPECT_FALSE(logText().contains(QStringLiteral("SQL.Text"))) << logText().toStdString();
+
+    // Known words are not stored again; a row that exists is logged as AddWordToDocument logs it.
+    store.add(list("Haus Neubau"), 1);
+    store.flush();
+    EXPECT_EQ(wordsOf(1), (QStringList{"dach", "haus", "neubau"}));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM FTIWORD")).toInt(), 6);
+    EXPECT_TRUE(logText().contains(QStringLiteral(", DocID=1, Wort=haus, SQL.Text=INSERT INTO FTIWID\n(WORDID,DOCID)")))
+        << logText().toStdString();
 }
