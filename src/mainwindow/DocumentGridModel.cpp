@@ -2,6 +2,7 @@
 
 #include <QMimeData>
 
+#include "platform/db/DateSerial.h"
 #include "platform/db/SqlRecordSet.h"
 
 #include <algorithm>
@@ -23,6 +24,31 @@ int compareValues(const QVariant& a, const QVariant& b)
     }
     return a.toString().compare(b.toString(), Qt::CaseInsensitive);
 }
+
+bool isSerial(const QVariant& value)
+{
+    return value.typeId() == QMetaType::Double || value.typeId() == QMetaType::LongLong;
+}
+
+// A long text as one line of a cell: its beginning, with line breaks and tabs as blanks.
+QString oneLine(const QString& text)
+{
+    constexpr qsizetype kShown = 512; // more than any column shows
+    QString line = text.left(kShown);
+    for (QChar& c : line)
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
+            c = QLatin1Char(' ');
+    return line;
+}
+
+QStringList fieldNames(const SqlRecordSet* records)
+{
+    QStringList names;
+    if (records)
+        for (const SqlField& field : records->fields())
+            names << field.name;
+    return names;
+}
 } // namespace
 
 void DocumentGridModel::setRecords(SqlRecordSet* records)
@@ -34,6 +60,11 @@ void DocumentGridModel::setRecords(SqlRecordSet* records)
         m_groupColumns.clear();
         m_sortColumns.clear();
     }
+    // Column descriptions belong to the fields they were made for.
+    if (!m_columns.empty() && fieldNames(m_records) != m_columnFields) {
+        m_columns.clear();
+        m_columnFields.clear();
+    }
     rebuild();
     endResetModel();
 }
@@ -44,6 +75,135 @@ QString DocumentGridModel::caption(int column) const
         return {};
     const QString& name = m_records->fields()[size_t(column)].name;
     return m_captions ? m_captions(name) : name;
+}
+
+// --- columns -------------------------------------------------------------------------------
+
+void DocumentGridModel::setColumns(std::vector<GridColumn> columns)
+{
+    m_columns = std::move(columns);
+    m_columnFields = fieldNames(m_records);
+    allChanged();
+}
+
+const GridColumn& DocumentGridModel::column(int column) const
+{
+    static const GridColumn plain;
+    return column >= 0 && column < int(m_columns.size()) ? m_columns[size_t(column)] : plain;
+}
+
+void DocumentGridModel::setColumnItems(int column, const QStringList& items)
+{
+    if (column >= 0 && column < int(m_columns.size()))
+        m_columns[size_t(column)].items = items;
+}
+
+void DocumentGridModel::setDocumentTypes(
+    const QStringList& keys, const QStringList& captions, const QVariantList& icons)
+{
+    m_typeIndex.clear();
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        if (!m_typeIndex.contains(keys[i]))
+            m_typeIndex.insert(keys[i], int(i));
+    m_typeCaptions = captions;
+    m_typeIcons = icons;
+    allChanged();
+}
+
+void DocumentGridModel::allChanged()
+{
+    // The view repaints; rows and columns stay as they are.
+    if (rowCount() > 0 && columnCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    if (columnCount() > 0)
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+void DocumentGridModel::setEditing(bool on)
+{
+    m_editing = on;
+}
+
+bool DocumentGridModel::isEditable(const QModelIndex& index) const
+{
+    return m_editing && m_writer && m_records && index.isValid() && index.column() < columnCount()
+        && recordOf(index) >= 0 && !column(index.column()).readOnly;
+}
+
+bool DocumentGridModel::isChecked(int record, int column) const
+{
+    const QString& checked = this->column(column).checkedValue;
+    return !checked.isEmpty() && cellText(record, column).compare(checked, Qt::CaseInsensitive) == 0;
+}
+
+QVariant DocumentGridModel::displayValue(int record, int column) const
+{
+    const GridColumn& description = this->column(column);
+    switch (description.kind) {
+    case GridColumnKind::None:
+    case GridColumnKind::CheckBox: // the check indicator shows it
+    case GridColumnKind::Picture: // painted by the view
+        return {};
+    case GridColumnKind::DocumentType: {
+        const QString key = m_records->valueAt(record, column).toString();
+        const int at = m_typeIndex.value(key, -1);
+        return at < 0 ? key : m_typeCaptions.value(at);
+    }
+    case GridColumnKind::Date:
+    case GridColumnKind::Time: {
+        const QVariant value = m_records->valueAt(record, column);
+        if (!isSerial(value))
+            return cellText(record, column);
+        return DateSerial::toDateTime(value.toDouble())
+            .toString(
+                description.kind == GridColumnKind::Date ? QStringLiteral("dd.MM.yyyy") : QStringLiteral("HH:mm:ss"));
+    }
+    case GridColumnKind::Memo: return oneLine(cellText(record, column));
+    case GridColumnKind::Text:
+    case GridColumnKind::PickList:
+    case GridColumnKind::DateTime: break;
+    }
+    const QString text = cellText(record, column);
+    return isMemoKind(m_records->fields()[size_t(column)].kind) ? oneLine(text) : text;
+}
+
+QVariant DocumentGridModel::editValue(int record, int column) const
+{
+    switch (this->column(column).kind) {
+    case GridColumnKind::Date:
+    case GridColumnKind::Time:
+    case GridColumnKind::DateTime: {
+        const QVariant value = m_records->valueAt(record, column);
+        return isSerial(value) ? QVariant(DateSerial::toDateTime(value.toDouble())) : QVariant();
+    }
+    default: return cellText(record, column);
+    }
+}
+
+bool DocumentGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    const GridColumn& description = column(index.column());
+    const bool check = role == Qt::CheckStateRole && description.kind == GridColumnKind::CheckBox;
+    if ((role != Qt::EditRole && !check) || !isEditable(index))
+        return false;
+    const int record = recordOf(index);
+    QVariant newValue = value;
+    if (check)
+        newValue = value.toInt() == Qt::Checked ? description.checkedValue : description.uncheckedValue;
+    // A value that stays as it is is not written.
+    const QVariant old = m_records->valueAt(record, index.column());
+    if (newValue.typeId() == QMetaType::QDateTime) {
+        const QDateTime when = newValue.toDateTime();
+        if (!when.isValid() ? old.isNull() : isSerial(old) && DateSerial::toDateTime(old.toDouble()) == when)
+            return true;
+    } else if (newValue.toString() == cellText(record, index.column())) {
+        return true;
+    }
+    if (!m_writer(record, index.column(), newValue))
+        return false;
+    // The record rules may have changed other fields of the record as well.
+    Q_EMIT dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(columnCount() - 1));
+    return true;
 }
 
 bool DocumentGridModel::canGroupBy(int column) const
@@ -273,13 +433,27 @@ QVariant DocumentGridModel::data(const QModelIndex& index, int role) const
         return node.level >= 0 ? -1 : node.record;
     if (role == GroupLevelRole)
         return node.level;
-    if (role != Qt::DisplayRole)
-        return {};
-    if (node.level >= 0) // a group row shows the grouping field's caption, its value and how many
-        return index.column() == 0
-            ? QStringLiteral("%1: %2 (%3)").arg(caption(m_groupColumns[node.level]), node.groupText).arg(node.count)
-            : QVariant();
-    return cellText(node.record, index.column());
+    if (node.level >= 0) { // a group row shows the grouping field's caption, its value and how many
+        if (role != Qt::DisplayRole || index.column() != 0)
+            return {};
+        return QStringLiteral("%1: %2 (%3)").arg(caption(m_groupColumns[node.level]), node.groupText).arg(node.count);
+    }
+    switch (role) {
+    case Qt::DisplayRole: return displayValue(node.record, index.column());
+    case Qt::EditRole: return editValue(node.record, index.column());
+    case ValueRole: return m_records->valueAt(node.record, index.column());
+    case Qt::CheckStateRole:
+        if (column(index.column()).kind != GridColumnKind::CheckBox)
+            return {};
+        return isChecked(node.record, index.column()) ? Qt::Checked : Qt::Unchecked;
+    case Qt::DecorationRole: {
+        if (column(index.column()).kind != GridColumnKind::DocumentType)
+            return {};
+        const int at = m_typeIndex.value(m_records->valueAt(node.record, index.column()).toString(), -1);
+        return at < 0 ? QVariant() : m_typeIcons.value(at);
+    }
+    default: return {};
+    }
 }
 
 QVariant DocumentGridModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -300,6 +474,8 @@ Qt::ItemFlags DocumentGridModel::flags(const QModelIndex& index) const
     Qt::ItemFlags flags = QAbstractItemModel::flags(index);
     if (index.isValid() && recordOf(index) >= 0)
         flags |= Qt::ItemIsDragEnabled;
+    if (isEditable(index))
+        flags |= Qt::ItemIsEditable;
     return flags;
 }
 

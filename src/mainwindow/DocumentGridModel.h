@@ -1,13 +1,42 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QHash>
 #include <QList>
 #include <QPair>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
 
 class SqlRecordSet;
+
+// How a grid column shows and edits its field.
+enum class GridColumnKind {
+    Text, // plain text
+    PickList, // text with a drop-down list of values
+    CheckBox, // a check indicator for two stored values
+    Memo, // a long text, shown on one line
+    Date, // a date field shown as its date
+    Time, // a date field shown as its time of day
+    DateTime, // a date field shown as date and time
+    Picture, // an image, never edited
+    DocumentType, // the type's icon and caption for the stored key, never edited
+    None, // no column: the view hides it
+};
+
+// The description of one grid column, made from its field's definition.
+struct GridColumn
+{
+    GridColumnKind kind = GridColumnKind::Text;
+    bool readOnly = true;
+    QStringList items; // pick lists: the values offered
+    bool listOnly = false; // pick lists: only the listed values can be chosen
+    int dropDownRows = 8;
+    bool multiLine = false; // the value may hold line breaks
+    QString checkedValue; // check boxes: the stored texts of both states
+    QString uncheckedValue;
+};
 
 // The catalogue as the grid shows it: one row per record of the document record set, grouped by
 // any number of fields (group rows above their records, in the order of their values) and sorted
@@ -16,7 +45,11 @@ class DocumentGridModel : public QAbstractItemModel
 {
     Q_OBJECT
 public:
-    enum Role { RecordRole = Qt::UserRole + 1, FieldNameRole, GroupLevelRole };
+    // ValueRole: the value as stored.
+    enum Role { RecordRole = Qt::UserRole + 1, FieldNameRole, GroupLevelRole, ValueRole };
+    // Writes a value into the record's field through the record rules; answers false when the
+    // value was refused (and reported). Text kinds pass a QString, date kinds a QDateTime.
+    using ValueWriter = std::function<bool(int record, int column, const QVariant& value)>;
 
     explicit DocumentGridModel(QObject* parent = nullptr)
         : QAbstractItemModel(parent)
@@ -27,6 +60,24 @@ public:
     void setRecords(SqlRecordSet* records);
     void setCaptions(std::function<QString(const QString& fieldName)> captions) { m_captions = std::move(captions); }
     QString caption(int column) const;
+
+    // --- columns
+    // One description per field of the record set, in field order; fields without one are plain
+    // read-only text. Kept while the record set has the same fields.
+    void setColumns(std::vector<GridColumn> columns);
+    const GridColumn& column(int column) const;
+    void setColumnItems(int column, const QStringList& items);
+    // The document types by key: caption and icon (any decoration a view paints).
+    void setDocumentTypes(const QStringList& keys, const QStringList& captions, const QVariantList& icons);
+
+    // --- editing
+    // While editing, the cells of data rows whose column is not read-only can be edited; a
+    // changed value goes to the writer.
+    void setEditing(bool on);
+    bool isEditing() const { return m_editing; }
+    void setValueWriter(ValueWriter writer) { m_writer = std::move(writer); }
+    bool isEditable(const QModelIndex& index) const;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     // --- grouping
     // Whether the grid can group by the column: not by the key, nor by long texts or pictures.
@@ -82,10 +133,21 @@ private:
 
     void rebuild();
     int compareRecords(int a, int b, int column) const;
+    QVariant displayValue(int record, int column) const;
+    QVariant editValue(int record, int column) const;
+    bool isChecked(int record, int column) const;
+    void allChanged();
 
     SqlRecordSet* m_records = nullptr;
     int m_recordCount = 0;
     std::function<QString(const QString&)> m_captions;
+    std::vector<GridColumn> m_columns;
+    QStringList m_columnFields; // the field names the descriptions were made for
+    QHash<QString, int> m_typeIndex; // document type key → position in the lists below
+    QStringList m_typeCaptions;
+    QVariantList m_typeIcons;
+    bool m_editing = false;
+    ValueWriter m_writer;
     QList<int> m_groupColumns;
     QList<QPair<int, Qt::SortOrder>> m_sortColumns;
     std::vector<Node> m_nodes; // m_nodes[0] is the invisible root
