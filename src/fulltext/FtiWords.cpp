@@ -594,6 +594,7 @@ void TFtiBulkStore::addFileTime(qint64 docKey, double time)
 
 namespace {
 constexpr int kFlushCacheKiB = 256 * 1024;
+constexpr size_t kRowsPerStatement = 250;
 
 // The connection's page cache set to a size for the scope.
 class CacheSize
@@ -656,7 +657,7 @@ qint64 TFtiBulkStore::storeNewWords()
     const QChar q = m_words.m_dm.Settings.QuoteChar;
     auto insert = m_connection.prepare(QStringLiteral("INSERT INTO FTIWORD (WORD,WORDID) VALUES (?,?)"));
     sqlite3_stmt* statement = insert->handle();
-    for (int id : sorted) {
+    auto insertWord = [&](int id) {
         Word& word = m_list[size_t(id)];
         try {
             const QByteArray text = word.text.toUtf8();
@@ -673,13 +674,38 @@ qint64 TFtiBulkStore::storeNewWords()
             }
             if (!found.isNull() && found.toLongLong() > 0) {
                 word.key = found.toLongLong();
-                continue;
+                return;
             }
             m_words.log(storeFailure(error, word.firstDocument, word.text,
                 QStringLiteral("INSERT INTO FTIWORD\n(WORD,WORDID)\nVALUES (") + quoted(word.text, q) + QLatin1Char(',')
                     + QString::number(word.key) + QLatin1Char(')')));
         }
+    };
+    // Blocks of words in one statement; a block that fails is written again word by word.
+    QString blockSql = QStringLiteral("INSERT INTO \"FTIWORD\" (\"WORD\",\"WORDID\") VALUES (?,?)");
+    for (size_t i = 1; i < kRowsPerStatement; ++i)
+        blockSql += QStringLiteral(",(?,?)");
+    SqlStatement block(m_connection.handle(), blockSql);
+    sqlite3_stmt* blockStatement = block.handle();
+    std::vector<QByteArray> texts(kRowsPerStatement);
+    size_t done = 0;
+    for (; done + kRowsPerStatement <= sorted.size(); done += kRowsPerStatement) {
+        sqlite3_reset(blockStatement);
+        for (size_t i = 0; i < kRowsPerStatement; ++i) {
+            const Word& word = m_list[size_t(sorted[done + i])];
+            texts[i] = word.text.toUtf8();
+            sqlite3_bind_text(
+                blockStatement, int(2 * i + 1), texts[i].constData(), int(texts[i].size()), SQLITE_STATIC);
+            sqlite3_bind_int64(blockStatement, int(2 * i + 2), word.key);
+        }
+        if (sqlite3_step(blockStatement) != SQLITE_DONE) {
+            sqlite3_reset(blockStatement);
+            for (size_t i = 0; i < kRowsPerStatement; ++i)
+                insertWord(sorted[done + i]);
+        }
     }
+    for (; done < sorted.size(); ++done)
+        insertWord(sorted[done]);
     m_new.clear();
     return 0;
 }
@@ -704,7 +730,7 @@ void TFtiBulkStore::flush()
     QHash<qint64, int> byKey; // for the log only: the word of a key
     auto insert = m_connection.prepare(QStringLiteral("INSERT INTO FTIWID (WORDID,DOCID) VALUES (?,?)"));
     sqlite3_stmt* statement = insert->handle();
-    for (const auto& [key, docKey] : rows) {
+    auto insertRow = [&](qint64 key, qint64 docKey) {
         try {
             sqlite3_reset(statement);
             sqlite3_bind_int64(statement, 1, key);
@@ -718,7 +744,29 @@ void TFtiBulkStore::flush()
                 QStringLiteral("INSERT INTO FTIWID\n(WORDID,DOCID)\nVALUES (") + QString::number(key) + QLatin1Char(',')
                     + QString::number(docKey) + QLatin1Char(')')));
         }
+    };
+    // Whole blocks of rows in one statement; a block that fails (a row was there already) is
+    // written again row by row, so that each failing row is logged.
+    QString blockSql = QStringLiteral("INSERT INTO \"FTIWID\" (\"WORDID\",\"DOCID\") VALUES (?,?)");
+    for (size_t i = 1; i < kRowsPerStatement; ++i)
+        blockSql += QStringLiteral(",(?,?)");
+    SqlStatement block(m_connection.handle(), blockSql);
+    sqlite3_stmt* blockStatement = block.handle();
+    size_t done = 0;
+    for (; done + kRowsPerStatement <= rows.size(); done += kRowsPerStatement) {
+        sqlite3_reset(blockStatement);
+        for (size_t i = 0; i < kRowsPerStatement; ++i) {
+            sqlite3_bind_int64(blockStatement, int(2 * i + 1), rows[done + i].first);
+            sqlite3_bind_int64(blockStatement, int(2 * i + 2), rows[done + i].second);
+        }
+        if (sqlite3_step(blockStatement) != SQLITE_DONE) {
+            sqlite3_reset(blockStatement);
+            for (size_t i = 0; i < kRowsPerStatement; ++i)
+                insertRow(rows[done + i].first, rows[done + i].second);
+        }
     }
+    for (; done < rows.size(); ++done)
+        insertRow(rows[done].first, rows[done].second);
     insert.reset();
     for (const auto& [docKey, time] : m_times) {
         try {

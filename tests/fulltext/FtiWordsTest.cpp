@@ -307,7 +307,7 @@ TEST_F(FtiWordsTest, BulkStoreWritesTheRowsOfEveryDocumentOnce)
         this->words->SplitWords(QString::fromUtf8(text), words);
         return words;
     };
-    // A word another connection stores meanwhile keeps its key.
+    // A word another connection stores meanwhile keeps its key (one far above those handed out here).
     auto other = c.secondConnection();
     TFtiBulkStore store(*words, c);
     store.add(list("Garten Haus Zaun"), 3);
@@ -315,7 +315,7 @@ TEST_F(FtiWordsTest, BulkStoreWritesTheRowsOfEveryDocumentOnce)
     const TFtiWordList fields = list("Haus Keller");
     store.add(fields, 2);
     store.add(list("Keller Garten"), 2, &fields); // the file words of document 2: Keller is there already
-    other->execute(QStringLiteral("INSERT INTO FTIWORD (WORD, WORDID) VALUES ('dach', 500)"));
+    other->execute(QStringLiteral("INSERT INTO FTIWORD (WORD, WORDID) VALUES ('dach', 5000)"));
     EXPECT_EQ(store.pending(), 8u);
     EXPECT_EQ(words->ProgressCounter.load(), 8);
     store.flush();
@@ -324,7 +324,7 @@ TEST_F(FtiWordsTest, BulkStoreWritesTheRowsOfEveryDocumentOnce)
     EXPECT_EQ(wordsOf(1), (QStringList{"dach", "haus"}));
     EXPECT_EQ(wordsOf(2), (QStringList{"garten", "haus", "keller"}));
     EXPECT_EQ(wordsOf(3), (QStringList{"garten", "haus", "zaun"}));
-    EXPECT_EQ(scalar(QStringLiteral("SELECT WORDID FROM FTIWORD WHERE WORD = 'dach'")).toInt(), 500);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT WORDID FROM FTIWORD WHERE WORD = 'dach'")).toInt(), 5000);
     // Keys in the order the words were first found, one block from the counter.
     EXPECT_EQ(scalar(QStringLiteral("SELECT WORDID FROM FTIWORD WHERE WORD = 'garten'")).toInt(), 1);
     EXPECT_EQ(scalar(QStringLiteral("SELECT WORDID FROM FTIWORD WHERE WORD = 'keller'")).toInt(), 5);
@@ -339,4 +339,22 @@ TEST_F(FtiWordsTest, BulkStoreWritesTheRowsOfEveryDocumentOnce)
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM FTIWORD")).toInt(), 6);
     EXPECT_TRUE(logText().contains(QStringLiteral(", DocID=1, Wort=haus, SQL.Text=INSERT INTO FTIWID\n(WORDID,DOCID)")))
         << logText().toStdString();
+
+    // Many rows at once, one of them there already and one word stored meanwhile: the others are
+    // written all the same, and only the row that was there is logged.
+    QString many = QStringLiteral("Haus");
+    for (int i = 0; i < 600; ++i)
+        many += QStringLiteral(" wort") + QChar(u'a' + i / 26 % 26) + QChar(u'a' + i % 26) + QChar(u'a' + i / 676);
+    other->execute(QStringLiteral("INSERT INTO FTIWORD (WORD, WORDID) VALUES ('wortkka', 9000)"));
+    TFtiWordList manyWords;
+    words->SplitWords(many, manyWords);
+    ASSERT_EQ(manyWords.size(), 601);
+    store.add(manyWords, 1);
+    store.flush();
+    EXPECT_EQ(wordsOf(1).size(), 603);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT WORDID FROM FTIWORD WHERE WORD = 'wortkka'")).toInt(), 9000);
+    EXPECT_EQ(logText().count(QStringLiteral("SQL.Text")), 2) << logText().toStdString();
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT COUNT(*) FROM FTIWID WHERE WORDID NOT IN (SELECT WORDID FROM FTIWORD)")).toInt(),
+        0);
 }
