@@ -114,8 +114,8 @@ void makeArchive(const QString& templ, const QString& path, const std::vector<Do
         const QString relative = QDir(corpus).relativeFilePath(info.path());
         const QString type = QLatin1Char('.') + info.suffix().toLower();
         const QVariant values[] = {key, type, QString::number(key), info.completeBaseName().left(100),
-            relative.left(100).replace(QLatin1Char('/'), QLatin1Char('\\')), QStringLiteral("Handbuch"),
-            QStringLiteral("abgelegt"), QStringLiteral("bench"), document.*pick, QStringLiteral("F")};
+            relative.left(100).replace(QLatin1Char('/'), QLatin1Char('\\')), QVariant(), QVariant(),
+            QStringLiteral("bench"), document.*pick, QStringLiteral("F")};
         insert->reset();
         for (int k = 0; k < 10; ++k)
             insert->bind(k + 1, values[k]);
@@ -403,6 +403,13 @@ int main(int argc, char** argv)
               .arg(documents.size())
               .arg(pdfs)
               .arg(double(corpusBytes) / mib, 0, 'f', 1));
+
+    // Every file read once before the clock runs, so that all measurements find them in the page cache.
+    for (const Document& document : documents) {
+        QFile file(document.path);
+        if (file.open(QIODevice::ReadOnly))
+            while (!file.read(1 << 20).isEmpty()) { }
+    }
 
     try {
         ScriptedDialogs dialogs;
