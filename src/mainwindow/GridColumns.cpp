@@ -11,8 +11,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QHeaderView>
 #include <QIcon>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
@@ -315,14 +317,72 @@ void DocumentGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
     painter->restore();
 }
 
+QWidget* DocumentGridDelegate::openEditor() const
+{
+    // The view hides an editor it closes and deletes it later.
+    return m_editor && !m_editor->isHidden() ? m_editor.data() : nullptr;
+}
+
 void DocumentGridDelegate::commitOpenEditor()
 {
-    QWidget* editor = m_editor;
+    QWidget* editor = openEditor();
     if (!editor)
         return;
     m_editor = nullptr;
     Q_EMIT commitData(editor);
     Q_EMIT closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+// --- the view ------------------------------------------------------------------------------
+
+QModelIndex DocumentGridView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex current = currentIndex();
+    if (!tabKeyNavigation() || !current.isValid() || (cursorAction != MoveNext && cursorAction != MovePrevious))
+        return QTreeView::moveCursor(cursorAction, modifiers);
+    const bool backwards = cursorAction == MovePrevious;
+    const QHeaderView* columns = header();
+    const int count = columns->count();
+    // Editable cells are a matter of the column for every data row, so a few rows (group rows
+    // between them) are enough to find one or to know there is none.
+    const int limit = count * 8;
+    QModelIndex row = current;
+    int visual = columns->visualIndex(current.column());
+    for (int step = 0; step < limit && count > 0; ++step) {
+        visual += backwards ? -1 : 1;
+        if (visual < 0 || visual >= count) {
+            row = backwards ? indexAbove(row) : indexBelow(row);
+            if (!row.isValid())
+                break;
+            visual = backwards ? count - 1 : 0;
+        }
+        const int logical = columns->logicalIndex(visual);
+        if (columns->isSectionHidden(logical))
+            continue;
+        const QModelIndex candidate = row.siblingAtColumn(logical);
+        if (candidate.flags() & Qt::ItemIsEditable)
+            return candidate;
+    }
+    return current;
+}
+
+void DocumentGridView::keyPressEvent(QKeyEvent* event)
+{
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (!tabKeyNavigation() || !tab || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        QTreeView::keyPressEvent(event);
+        return;
+    }
+    // Tab moves or stays; it never starts editing the cell it stays on. Leaving an editor (whose
+    // value the view saves) edits the next cell.
+    const bool editing = state() == EditingState;
+    const QModelIndex next = moveCursor(event->key() == Qt::Key_Backtab ? MovePrevious : MoveNext, event->modifiers());
+    if (next.isValid() && next != currentIndex()) {
+        selectionModel()->setCurrentIndex(next, selectionCommand(next, event));
+        if (editing && currentIndex() == next && (next.flags() & Qt::ItemIsEditable))
+            edit(next);
+    }
+    event->accept();
 }
 
 // --- the columns --------------------------------------------------------------------------

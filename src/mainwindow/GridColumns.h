@@ -10,11 +10,11 @@
 #include <QString>
 #include <QStringList>
 #include <QStyledItemDelegate>
+#include <QTreeView>
 
 #include <functional>
 #include <memory>
 
-class QTreeView;
 class TDModul;
 class TDravonelApplicationList;
 class TVxDBFields;
@@ -74,7 +74,7 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     // The editor open in the grid, if any.
-    QWidget* openEditor() const { return m_editor; }
+    QWidget* openEditor() const;
     // Writes the open editor's value and closes it.
     void commitOpenEditor();
 
@@ -82,6 +82,20 @@ private:
     mutable QPointer<QWidget> m_editor;
     // Pictures read before, by their stored bytes' hash, so painting does not read them again.
     mutable QCache<size_t, QImage> m_pictures{32 * 1024 * 1024};
+};
+
+// The view of the document grid. With tab navigation on (the editing mode), Tab and Shift+Tab go to
+// the next or previous editable cell of the row and on into the next or previous row; an editor
+// left with Tab opens on that cell.
+class DocumentGridView : public QTreeView
+{
+    Q_OBJECT
+public:
+    using QTreeView::QTreeView;
+
+protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // The columns of the document grid as the field definitions describe them, the document type

@@ -24,6 +24,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTest>
 #include <QTreeView>
 
 #include <functional>
@@ -186,7 +187,7 @@ protected:
         core->openArchive(archive);
         ASSERT_TRUE(core->query().RunSelect(QString()));
 
-        grid = std::make_unique<QTreeView>();
+        grid = std::make_unique<DocumentGridView>();
         model = std::make_unique<DocumentGridModel>();
         tester = std::make_unique<QAbstractItemModelTester>(
             model.get(), QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -239,7 +240,7 @@ protected:
     QStringList reportedAtStart;
     ScriptedDialogs dialogs;
     std::unique_ptr<ProgramCore> core;
-    std::unique_ptr<QTreeView> grid;
+    std::unique_ptr<DocumentGridView> grid;
     std::unique_ptr<DocumentGridModel> model;
     std::unique_ptr<QAbstractItemModelTester> tester;
     std::unique_ptr<GridColumns> columns;
@@ -452,6 +453,65 @@ TEST_F(GridColumnsTest, EditsInEditingModeReachTheArchiveThroughTheRecordRules)
     EXPECT_EQ(grid->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_FALSE(model->flags(cell(1, "NAME")) & Qt::ItemIsEditable);
+}
+
+TEST_F(GridColumnsTest, TabGoesFromEditableCellToEditableCellAndOnIntoTheNextRow)
+{
+    columns->setEditing(true);
+    grid->setCurrentIndex(cell(0, "NAME"));
+    grid->edit(cell(0, "NAME"));
+    auto* line = qobject_cast<QLineEdit*>(columns->delegate()->openEditor());
+    ASSERT_TRUE(line);
+    line->setText(QStringLiteral("Notiz Schulze"));
+    // Leaving an editor with Tab saves its value and edits the next cell.
+    QTest::keyClick(line, Qt::Key_Tab);
+    EXPECT_EQ(stored("NAME"), QStringLiteral("Notiz Schulze"));
+    EXPECT_EQ(grid->currentIndex(), cell(0, "PROJECT"));
+    auto* project = qobject_cast<QComboBox*>(columns->delegate()->openEditor());
+    ASSERT_TRUE(project);
+    // Typed into a combo box, Tab reaches the grid through the box's line.
+    project->setEditText(QStringLiteral("Kunden\\Meier"));
+    QTest::keyClick(project->lineEdit(), Qt::Key_Tab);
+    EXPECT_EQ(stored("PROJECT"), QStringLiteral("Kunden\\Meier"));
+    EXPECT_EQ(grid->currentIndex(), cell(0, "CATEGORY"));
+    QWidget* editor = columns->delegate()->openEditor();
+    ASSERT_TRUE(qobject_cast<QComboBox*>(editor));
+    QTest::keyClick(editor, Qt::Key_Backtab);
+    EXPECT_EQ(grid->currentIndex(), cell(0, "PROJECT"));
+    EXPECT_TRUE(qobject_cast<QComboBox*>(columns->delegate()->openEditor()));
+    columns->delegate()->commitOpenEditor();
+    EXPECT_FALSE(columns->delegate()->openEditor());
+
+    // Read-only and hidden columns are passed over; the row's last editable cell leads on into
+    // the next row and back.
+    struct Case
+    {
+        int record;
+        const char* from;
+        Qt::Key key;
+        int toRecord;
+        const char* to;
+    };
+    const Case cases[] = {
+        {0, "STATE", Qt::Key_Tab, 0, "FAVORITE"}, // past USERNAME, MAILFROM, TEMPLATE, FILENAME
+        {0, "FAVORITE", Qt::Key_Backtab, 0, "STATE"},
+        {0, "PAGES", Qt::Key_Tab, 1, "DOCNO"}, // PHOTO is read-only
+        {1, "DOCNO", Qt::Key_Backtab, 0, "PAGES"},
+        {0, "DOCNO", Qt::Key_Backtab, 0, "DOCNO"}, // nothing before the first editable cell
+        {0, "DOCID", Qt::Key_Tab, 0, "DOCNO"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from << " " << (c.key == Qt::Key_Tab ? "Tab" : "Shift+Tab"));
+        grid->setCurrentIndex(cell(c.record, c.from));
+        QTest::keyClick(grid.get(), c.key);
+        EXPECT_EQ(grid->currentIndex(), cell(c.toRecord, c.to));
+        EXPECT_FALSE(columns->delegate()->openEditor());
+    }
+    // Browsing, Tab leaves the grid alone.
+    columns->setEditing(false);
+    grid->setCurrentIndex(cell(0, "STATE"));
+    QTest::keyClick(grid.get(), Qt::Key_Tab);
+    EXPECT_EQ(grid->currentIndex().row(), cell(0, "STATE").row());
 }
 
 TEST_F(GridColumnsTest, ARefusedValueIsReportedAndChangesNothing)
