@@ -601,6 +601,7 @@ bool TFtiIndex::IndexAllDocuments(bool additive)
             const bool read = file != kInternalDocument && !m_words.IsFileNotIndexable(file);
             jobs.push_back({records.integer(keyField), read ? file : QString()});
         }
+        m_words.EnsureStopWords();
         ahead.emplace(m_words, std::move(jobs));
     }
     TFtiBulkStore store(m_words, m_dm.AdoConnectDoc);

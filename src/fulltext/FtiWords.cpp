@@ -143,8 +143,7 @@ void TFtiWords::SplitWords(const QString& text, TFtiWordList& list, QStringList*
     auto wordChar = [ignoreDigits](char16_t c) { return isLetter(c) || (!ignoreDigits && isDigit(c)); };
     const QChar* data = text.constData();
     const qsizetype size = text.size();
-    if (!m_stopWordsLoaded)
-        const_cast<TFtiWords*>(this)->LoadStopWords();
+    EnsureStopWords();
     // Normal forms are in lower case already: the stop words are looked up as they are.
     QString form;
     qsizetype i = 0;
@@ -206,10 +205,15 @@ void TFtiWords::LoadStopWords()
     m_stopWordSet = QSet<QString>(m_stopWords.cbegin(), m_stopWords.cend());
 }
 
-bool TFtiWords::IsStopWord(const QString& word) const
+void TFtiWords::EnsureStopWords() const
 {
     if (!m_stopWordsLoaded)
         const_cast<TFtiWords*>(this)->LoadStopWords();
+}
+
+bool TFtiWords::IsStopWord(const QString& word) const
+{
+    EnsureStopWords();
     if (m_stopWordSet.contains(word))
         return true;
     const QString folded = word.toLower();

@@ -54,6 +54,9 @@ public:
     // --- stop words
     void LoadStopWords();
     bool IsStopWord(const QString& word) const;
+    // Loads the stop words unless that was done: afterwards words may be split in several
+    // threads at once.
+    void EnsureStopWords() const;
     const QStringList& StopWords() const { return m_stopWords; }
     // Writes the stop-word file from its editable source list: every line trimmed, normalised,
     // dropped when shorter than the minimum length or holding a character words may not hold;
