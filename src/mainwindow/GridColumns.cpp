@@ -240,7 +240,9 @@ void DocumentGridDelegate::setEditorData(QWidget* editor, const QModelIndex& ind
             edit->setDateTime(when);
             edit->setProperty(kProposedValue, QVariant());
         } else {
-            const QDateTime proposed(QDate::currentDate(), QTime(0, 0));
+            // A time alone is a time of day 0 (30.12.1899), as a time field stores it.
+            const bool timeOnly = columnOf(index).kind == GridColumnKind::Time;
+            const QDateTime proposed(timeOnly ? QDate(1899, 12, 30) : QDate::currentDate(), QTime(0, 0));
             edit->setDateTime(proposed);
             edit->setProperty(kProposedValue, proposed);
         }
