@@ -21,10 +21,13 @@
 #include <algorithm>
 
 namespace {
-bool isLetter(char16_t c)
+inline bool isLetter(char16_t c)
 {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'Ä' || c == u'Ö' || c == u'Ü' || c == u'ß'
-        || c == u'ä' || c == u'ö' || c == u'ü';
+    if (c < 0x80) {
+        const char16_t lower = c | 0x20; // A–Z to a–z; no other character lands there
+        return lower >= u'a' && lower <= u'z';
+    }
+    return c == u'Ä' || c == u'Ö' || c == u'Ü' || c == u'ß' || c == u'ä' || c == u'ö' || c == u'ü';
 }
 
 bool isDigit(char16_t c)

@@ -58,6 +58,7 @@ TEST_F(FtiWordsTest, SplitWordsBySettings)
         {3, false, false, "abc123 xyz", "abc123.xyz", ""},
         {3, true, false, "Straße STRASSE strasse", "strasse", ""},
         {1, true, true, "a-b_c/d", "a.b.c.d", ""},
+        {1, true, true, "a@b[c`d{e^f]g~h", "a.b.c.d.e.f.g.h", ""},
         {3, true, true, "Café Niño", "caf", "Ni,o"},
         {3, true, true, "***???\"\"''", "", ""},
         {3, true, true, "HAUS Haus haus", "haus", "Haus,haus"},
