@@ -17,6 +17,7 @@
 #include "fulltext/FtiThread.h"
 #include "fulltext/InputFtiSearch.h"
 #include "mainwindow/DocumentGridModel.h"
+#include "mainwindow/GridColumns.h"
 #include "mainwindow/ProjectNavigator.h"
 #include "mainwindow/SearchPanel.h"
 #include "mainwindow/dialogs/StandardMessages.h"
@@ -109,7 +110,7 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     m_groupPanel->setObjectName(QStringLiteral("GroupPanel"));
     m_groupPanel->setMinimumHeight(24);
     m_groupPanel->setFrameShape(QFrame::StyledPanel);
-    DBGridDoc = new QTreeView(work);
+    DBGridDoc = new DocumentGridView(work);
     DBGridDoc->setObjectName(QStringLiteral("DBGridDoc"));
     DBGridDoc->setToolTip(QStringLiteral("Suchergebnis, Doppelklick öffnet das Dokument"));
     DBGridDoc->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -125,6 +126,7 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     DBGridDoc->setAlternatingRowColors(true);
     m_model = new DocumentGridModel(this);
     DBGridDoc->setModel(m_model);
+    m_gridColumns = std::make_unique<GridColumns>(*DBGridDoc, *m_model, m_dm, m_core.fields(), m_core.applications());
     DBGridDoc->header()->setContextMenuPolicy(Qt::CustomContextMenu);
     DBGridDoc->header()->setDefaultAlignment(Qt::AlignCenter);
     connect(DBGridDoc->header(), &QWidget::customContextMenuRequested, this, &TFormMain::showHeaderPopup);
@@ -254,7 +256,7 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
             CurrentRecordChanged();
         });
     connect(DBGridDoc, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
-        if (m_model->recordOf(index) >= 0)
+        if (!m_gridColumns->isEditing() && m_model->recordOf(index) >= 0)
             ActDocOpenExecute();
     });
 }
@@ -393,11 +395,15 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
 
 QList<int> TFormMain::selectedRecords() const
 {
+    // Whole rows are selected, or single cells in the editing mode.
     QList<int> records;
-    for (const QModelIndex& index : DBGridDoc->selectionModel()->selectedRows())
+    const QModelIndexList selected = m_gridColumns->isEditing() ? DBGridDoc->selectionModel()->selectedIndexes()
+                                                                : DBGridDoc->selectionModel()->selectedRows();
+    for (const QModelIndex& index : selected)
         if (const int record = m_model->recordOf(index); record >= 0)
             records << record;
     std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
     return records;
 }
 
@@ -859,6 +865,10 @@ void TFormMain::createActions()
     ActViewEndGrouping = makeAction("ActViewEndGrouping", QStringLiteral("Gruppierung &zurücksetzen"),
         QStringLiteral("Gruppierung zurücksetzen|Hebt die Gruppierung auf"), view);
     connect(ActViewEndGrouping, &QAction::triggered, this, &TFormMain::ActViewEndGroupingExecute);
+    ActViewGridEditing = makeAction("ActViewGridEditing", QStringLiteral("&Editieren"),
+        QStringLiteral("Editieren|Dokumentattribute direkt in der Tabelle bearbeiten"), view);
+    ActViewGridEditing->setCheckable(true);
+    connect(ActViewGridEditing, &QAction::triggered, this, &TFormMain::ActViewGridEditingExecute);
     ActViewFullExpand
         = makeAction("ActViewFullExpand", QStringLiteral("Knoten öffnen"), QStringLiteral("Alle Gruppen öffnen"), view);
     connect(ActViewFullExpand, &QAction::triggered, this, [this] { DBGridDoc->expandAll(); });
@@ -933,7 +943,7 @@ void TFormMain::createMenus()
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&Ansicht"));
     view->setObjectName(QStringLiteral("MView"));
-    view->addActions({ActViewShowProjectNav, ActViewShowGroupPanel, ActViewEndGrouping});
+    view->addActions({ActViewShowProjectNav, ActViewShowGroupPanel, ActViewEndGrouping, ActViewGridEditing});
     view->addSeparator();
     QMenu* customise = view->addMenu(QStringLiteral("&Anpassen"));
     customise->setObjectName(QStringLiteral("MViewCustomize"));
@@ -950,7 +960,7 @@ void TFormMain::createMenus()
     };
     bar("dxBarDocument", QStringLiteral("Dokument"), {ActDocOpen}, true);
     bar("dxBarSearch", QStringLiteral("Suche"), {ActSearchReset}, true);
-    bar("dxBarView", QStringLiteral("Ansicht"), {ActViewShowGroupPanel}, true);
+    bar("dxBarView", QStringLiteral("Ansicht"), {ActViewShowGroupPanel, ActViewGridEditing}, true);
     bar("dxBarDBNavigator", QStringLiteral("Datenbank-Navigation"),
         {ActDbNavFirst, ActDbNavPrev, ActDbNavNext, ActDbNavLast}, false);
 
@@ -958,6 +968,8 @@ void TFormMain::createMenus()
     DokTablePopup = new QMenu(this);
     DokTablePopup->setObjectName(QStringLiteral("DokTablePopup"));
     DokTablePopup->addAction(ActDocOpen);
+    DokTablePopup->addSeparator();
+    DokTablePopup->addAction(ActViewGridEditing);
     DokTablePopup->addSeparator();
     DokTablePopup->addActions({ActViewShowGroupPanel, ActViewEndGrouping, ActViewFullExpand, ActViewFullCollapse});
     DokTablePopup->addSeparator();
@@ -1073,6 +1085,7 @@ void TFormMain::restoreGridLayout()
     const auto header = user.readString(kGridLayoutKey, QStringLiteral("Header"));
     if (header)
         DBGridDoc->header()->restoreState(QByteArray::fromBase64(header->toLatin1()));
+    m_gridColumns->BuildGridColumns(); // a stored layout cannot show fields that have no column
     const QStringList grouping = user.readString(kGridLayoutKey, QStringLiteral("Grouping"), QString())
                                      .split(QLatin1Char(','), Qt::SkipEmptyParts);
     if (grouping.isEmpty())
@@ -1196,15 +1209,11 @@ void TFormMain::showQueryResult(const QString& title)
         DBGridDoc->header()->restoreState(header);
     for (int column : grouping)
         m_model->addGroupColumn(column);
-    // Hidden fields get no column.
-    for (int column = 0; column < m_model->columnCount(); ++column) {
-        const TVxDBField* field = m_core.fields().Find(
-            m_model->headerData(column, Qt::Horizontal, DocumentGridModel::FieldNameRole).toString());
-        if (field && !field->Visible)
-            DBGridDoc->setColumnHidden(column, true);
-        else if (!keepHeader)
+    // Columns by the field definitions; hidden fields get none.
+    if (!keepHeader)
+        for (int column = 0; column < m_model->columnCount(); ++column)
             DBGridDoc->setColumnHidden(column, false);
-    }
+    m_gridColumns->BuildGridColumns();
     m_tableTitle = title;
     const int count = m_model->recordCount();
     m_countText.clear();
@@ -1224,11 +1233,7 @@ void TFormMain::showQueryResult(const QString& title)
 
 int TFormMain::selectedRecordCount() const
 {
-    int count = 0;
-    for (const QModelIndex& index : DBGridDoc->selectionModel()->selectedRows())
-        if (m_model->recordOf(index) >= 0)
-            ++count;
-    return count;
+    return int(selectedRecords().size());
 }
 
 void TFormMain::groupingChanged()
@@ -1259,10 +1264,7 @@ void TFormMain::groupingChanged()
 
 void TFormMain::changeView(const std::function<void()>& change)
 {
-    QList<int> selected;
-    for (const QModelIndex& index : DBGridDoc->selectionModel()->selectedRows())
-        if (m_model->recordOf(index) >= 0)
-            selected << m_model->recordOf(index);
+    const QList<int> selected = selectedRecords();
     const int current = m_model->recordOf(DBGridDoc->currentIndex());
     change();
     groupingChanged();
@@ -1354,6 +1356,14 @@ void TFormMain::showHeaderPopup(const QPoint& position)
     menu.exec(DBGridDoc->header()->mapToGlobal(position));
 }
 
+void TFormMain::ActViewGridEditingExecute()
+{
+    const bool on = !m_gridColumns->isEditing();
+    m_gridColumns->setEditing(on);
+    ActViewGridEditing->setChecked(on);
+    UpdateActions();
+}
+
 void TFormMain::ActViewGridColCustomizExecute()
 {
     // A tool window beside the grid: every column the field definitions allow, ticked while shown.
@@ -1378,9 +1388,7 @@ void TFormMain::ActViewGridColCustomizExecute()
     const QSignalBlocker quiet(list);
     list->clear();
     for (int column = 0; column < m_model->columnCount(); ++column) {
-        const TVxDBField* field = m_core.fields().Find(
-            m_model->headerData(column, Qt::Horizontal, DocumentGridModel::FieldNameRole).toString());
-        if (field && !field->Visible)
+        if (m_model->column(column).kind == GridColumnKind::None)
             continue;
         auto* item = new QListWidgetItem(m_model->caption(column), list);
         item->setData(Qt::UserRole, column);
@@ -1422,8 +1430,8 @@ void TFormMain::UpdateActions()
              ActSearchFulltextIndex, ActFileDbClose, ActSearchExecute})
         action->setEnabled(open);
     MSearchOtherFields->setEnabled(open && !MSearchOtherFields->isEmpty());
-    for (QAction* action :
-        {ActSearchLastSearch, ActViewShowGroupPanel, ActViewFullCollapse, ActViewFullExpand, ActViewShowProjectNav})
+    for (QAction* action : {ActSearchLastSearch, ActViewShowGroupPanel, ActViewFullCollapse, ActViewFullExpand,
+             ActViewShowProjectNav, ActViewGridEditing})
         action->setEnabled(active);
     ActViewEndGrouping->setEnabled(active && m_model->isGrouped());
     ActViewGridColCustomiz->setEnabled(active);
@@ -1452,6 +1460,8 @@ bool TFormMain::UnloadArchive()
         ShowIndexBusyMessage(m_dm.dialogs());
         return false;
     }
+    if (m_gridColumns->isEditing())
+        ActViewGridEditingExecute(); // posts what was edited
     saveGridLayout();
     if (m_dm.isArchiveOpen()) {
         SaveSearchValues();

@@ -10,6 +10,7 @@
 class DocumentGridModel;
 class TFormInputFtiSearch;
 class TSearchPanel;
+class GridColumns;
 class TProjectNavigatorCommands;
 class QSplitter;
 class TVxTreeView;
@@ -57,6 +58,8 @@ public:
     void ActViewShowProjectNavExecute();
     // The column chooser: shows hidden columns again.
     void ActViewGridColCustomizExecute();
+    // The editing mode of the grid: attributes edited in place.
+    void ActViewGridEditingExecute();
     // Closes and opens the current archive again (after field, layout and choice-list changes);
     // false when it could not be closed.
     bool ReloadArchive();
@@ -163,6 +166,8 @@ private:
     QMenu* DokTablePopup = nullptr;
     QDialog* m_columnChooser = nullptr;
     QAction* ActViewGridColCustomiz = nullptr;
+    QAction* ActViewGridEditing = nullptr;
+    std::unique_ptr<GridColumns> m_gridColumns;
     QMenu* MSearchOtherFields = nullptr;
     QString m_balloonText;
     QAction* ActDocOpen = nullptr;

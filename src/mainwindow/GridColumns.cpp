@@ -467,8 +467,10 @@ void GridColumns::BuildGridColumns()
         columns.push_back(std::move(column));
     }
     m_model->setColumns(std::move(columns));
+    // Columns the user hid stay hidden; only fields without a column are hidden here.
     for (int column = 0; column < m_model->columnCount(); ++column)
-        m_grid->setColumnHidden(column, m_model->column(column).kind == GridColumnKind::None);
+        if (m_model->column(column).kind == GridColumnKind::None)
+            m_grid->setColumnHidden(column, true);
 }
 
 void GridColumns::ClearGridColumns()

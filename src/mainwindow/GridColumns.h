@@ -110,7 +110,8 @@ public:
     GridColumns(const GridColumns&) = delete;
     GridColumns& operator=(const GridColumns&) = delete;
 
-    // Describes a column per field of the model's record set and hides the fields without one. An
+    // Describes a column per field of the model's record set and hides the fields without one (the
+    // other columns keep their shown or hidden state). An
     // edit style above 12 is reported once per definition (until the definitions are read again).
     void BuildGridColumns();
     // Every field shown as plain, read-only text again.

@@ -8,7 +8,7 @@
 
 #include <ostream>
 
-#include "../platform/PlatformTestHelpers.h" // PrintTo for QString, UnwritableFolder
+#include "../platform/PlatformTestHelpers.h" // UnwritableFolder
 
 namespace DocumentsTest {
 // A desktop entry in the test's applications folder.

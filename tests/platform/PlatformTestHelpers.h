@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestEnvironment.h" // PrintTo for QString
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -14,12 +16,6 @@
 
 #include <functional>
 #include <ostream>
-
-// Lets QString appear in GoogleTest messages.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace PlatformTest {
 // Makes a folder that nobody may write into: no write permission and, for root (whom

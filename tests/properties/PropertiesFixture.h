@@ -11,12 +11,6 @@
 #include <memory>
 #include <ostream>
 
-// Readable QStrings in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 // A data module whose program folder lies in the test's home and holds copies of the build's
 // archive template and shipped files, and an archive made from the template.
 class PropertiesFixture : public testing::Test
