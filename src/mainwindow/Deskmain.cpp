@@ -6,6 +6,7 @@
 #include "archive/DocumentKind.h"
 #include "archive/DocumentQuery.h"
 #include "archive/DocumentRecords.h"
+#include "archive/RecordServices.h"
 #include "archive/SearchCriteria.h"
 #include "documents/ApplicationComboBox.h"
 #include "documents/ApplicationList.h"
@@ -84,6 +85,20 @@ public:
 
 private:
     TFormMain& m_window;
+};
+
+// What the record rules tell the window: a choice list grew while a record was saved.
+class WindowRecordViews : public RecordViews
+{
+public:
+    explicit WindowRecordViews(std::function<void()> choiceListsChanged)
+        : m_choiceListsChanged(std::move(choiceListsChanged))
+    {
+    }
+    void choiceListsChanged() override { m_choiceListsChanged(); }
+
+private:
+    std::function<void()> m_choiceListsChanged;
 };
 } // namespace
 
@@ -166,10 +181,13 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
         *ProjectNavigator, m_dm.dialogs(), m_dm, navigatorSearch, ActViewShowProjectNav, this);
     m_prjNav->InstallPopup(ProjectNavigator);
     m_prjNav->InstallPopup(PanelProjectNav);
-    m_prjNav->SetChoiceListsChanged([this] {
+    auto choiceListsChanged = [this] {
         RefreshChoiceListControls(this, m_dm.Records());
         LoadPrjNavItems();
-    });
+    };
+    m_prjNav->SetChoiceListsChanged(choiceListsChanged);
+    m_recordViews = std::make_unique<WindowRecordViews>(choiceListsChanged);
+    m_dm.Records().views = m_recordViews.get();
     // Documents dragged from the grid onto a project, and between the grid's groups.
     ProjectNavigator->viewport()->setAcceptDrops(true);
     ProjectNavigator->viewport()->installEventFilter(this);
@@ -780,6 +798,8 @@ void TFormMain::ActDocOpenExecute()
 
 TFormMain::~TFormMain()
 {
+    if (m_dm.Records().views == m_recordViews.get())
+        m_dm.Records().views = nullptr;
     m_core.macros().Actions.clear();
     m_core.macros().WindowTitle = nullptr;
     m_core.query().setObserver(nullptr);
@@ -1140,6 +1160,8 @@ void TFormMain::FirstRunSetup()
         try {
             m_core.maintenance().InsertSampleDocuments();
             ShowAllDocumentsUnfiltered();
+            for (int column = 0; column < m_model->columnCount(); ++column)
+                DBGridDoc->resizeColumnToContents(column);
         } catch (const DxError& error) {
             logQuietly(error.message());
         }

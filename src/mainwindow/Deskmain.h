@@ -11,6 +11,7 @@ class DocumentGridModel;
 class TFormInputFtiSearch;
 class TSearchPanel;
 class GridColumns;
+class RecordViews;
 class TProjectNavigatorCommands;
 class QSplitter;
 class TVxTreeView;
@@ -168,6 +169,7 @@ private:
     QAction* ActViewGridColCustomiz = nullptr;
     QAction* ActViewGridEditing = nullptr;
     std::unique_ptr<GridColumns> m_gridColumns;
+    std::unique_ptr<RecordViews> m_recordViews;
     QMenu* MSearchOtherFields = nullptr;
     QString m_balloonText;
     QAction* ActDocOpen = nullptr;
