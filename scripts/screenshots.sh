@@ -6,7 +6,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
 out="$root/docs/screenshots"
 mkdir -p "$out"
-ninja -C "$build" mainwindow_tests
+ninja -C "$build" mainwindow_tests doxarel_logo
 shots="$(mktemp -d)"
 trap 'rm -rf "$shots"' EXIT
 QT_QPA_PLATFORM=offscreen DOXAREL_SCREENSHOT_DIR="$shots" "$build/tests/mainwindow_tests" \

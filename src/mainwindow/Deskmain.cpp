@@ -44,6 +44,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -109,6 +110,8 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
 {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(RegistryKeys::kProductTitle);
+    if (const QPixmap logo(m_dm.ProgramFolder() + QStringLiteral("logo.bmp")); !logo.isNull())
+        setWindowIcon(QIcon(logo));
     resize(900, 600);
     createActions();
     createMenus();
