@@ -1099,6 +1099,7 @@ void TFormMain::saveGridLayout()
     user.writeString(
         kGridLayoutKey, QStringLiteral("Header"), QString::fromLatin1(DBGridDoc->header()->saveState().toBase64()));
     user.writeString(kGridLayoutKey, QStringLiteral("Grouping"), grouping.join(QLatin1Char(',')));
+    user.writeString(kGridLayoutKey, QStringLiteral("Alignment"), m_model->alignmentsText());
     user.flush();
 }
 
@@ -1109,6 +1110,7 @@ void TFormMain::restoreGridLayout()
     if (header)
         DBGridDoc->header()->restoreState(QByteArray::fromBase64(header->toLatin1()));
     m_gridColumns->BuildGridColumns(); // a stored layout cannot show fields that have no column
+    m_model->setAlignmentsText(user.readString(kGridLayoutKey, QStringLiteral("Alignment"), QString()));
     const QStringList grouping = user.readString(kGridLayoutKey, QStringLiteral("Grouping"), QString())
                                      .split(QLatin1Char(','), Qt::SkipEmptyParts);
     if (grouping.isEmpty())
@@ -1372,6 +1374,17 @@ void TFormMain::showHeaderPopup(const QPoint& position)
         QStringLiteral("Spalte a&usblenden"), this, [this, column] { DBGridDoc->setColumnHidden(column, true); });
     hide->setEnabled(!grouping);
     menu.addAction(ActViewGridColCustomiz);
+    menu.addSeparator();
+    const Qt::Alignment alignment = m_model->columnAlignment(column);
+    for (const auto& [caption, side] :
+        {std::pair{QStringLiteral("&Links"), Qt::AlignLeft}, std::pair{QStringLiteral("&Rechts"), Qt::AlignRight},
+            std::pair{QStringLiteral("&Zentriert"), Qt::AlignHCenter}}) {
+        QAction* align
+            = menu.addAction(caption, this, [this, column, side] { m_model->setColumnAlignment(column, side); });
+        align->setCheckable(true);
+        align->setChecked(alignment == side);
+    }
+    menu.addSeparator();
     menu.addAction(
         QStringLiteral("&Optimale Breite"), this, [this, column] { DBGridDoc->resizeColumnToContents(column); });
     menu.addAction(QStringLiteral("Optimale Breite a&ller Spalten"), this, [this] {

@@ -439,6 +439,7 @@ QVariant DocumentGridModel::data(const QModelIndex& index, int role) const
         return QStringLiteral("%1: %2 (%3)").arg(caption(m_groupColumns[node.level]), node.groupText).arg(node.count);
     }
     switch (role) {
+    case Qt::TextAlignmentRole: return int(columnAlignment(index.column()) | Qt::AlignVCenter);
     case Qt::DisplayRole: return displayValue(node.record, index.column());
     case Qt::EditRole: return editValue(node.record, index.column());
     case ValueRole: return m_records->valueAt(node.record, index.column());
@@ -501,4 +502,45 @@ QList<int> DocumentGridModel::RecordsOf(const QMimeData* data)
         if (bool ok = false; !part.isEmpty() && (part.toInt(&ok), ok))
             records << part.toInt();
     return records;
+}
+
+Qt::Alignment DocumentGridModel::columnAlignment(int column) const
+{
+    if (!m_records || column < 0 || column >= int(m_records->fields().size()))
+        return Qt::AlignLeft;
+    return m_alignments.value(m_records->fields()[size_t(column)].name.toUpper(), Qt::AlignLeft);
+}
+
+void DocumentGridModel::setColumnAlignment(int column, Qt::Alignment alignment)
+{
+    if (!m_records || column < 0 || column >= int(m_records->fields().size()))
+        return;
+    m_alignments[m_records->fields()[size_t(column)].name.toUpper()] = alignment & Qt::AlignHorizontal_Mask;
+    allChanged();
+}
+
+QString DocumentGridModel::alignmentsText() const
+{
+    QStringList parts;
+    for (auto it = m_alignments.cbegin(); it != m_alignments.cend(); ++it)
+        if (it.value() != Qt::AlignLeft)
+            parts << it.key() + QLatin1Char('=') + (it.value() == Qt::AlignRight ? QLatin1Char('R') : QLatin1Char('C'));
+    parts.sort();
+    return parts.join(QLatin1Char(','));
+}
+
+void DocumentGridModel::setAlignmentsText(const QString& text)
+{
+    m_alignments.clear();
+    for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString field = part.section(QLatin1Char('='), 0, 0).trimmed().toUpper();
+        const QString side = part.section(QLatin1Char('='), 1).trimmed();
+        if (field.isEmpty())
+            continue;
+        if (side == QLatin1String("R"))
+            m_alignments[field] = Qt::AlignRight;
+        else if (side == QLatin1String("C"))
+            m_alignments[field] = Qt::AlignHCenter;
+    }
+    allChanged();
 }

@@ -116,6 +116,13 @@ public:
     Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
     // The record numbers of dragged data, in the order they were dragged.
     static QList<int> RecordsOf(const QMimeData* data);
+    // The horizontal alignment of a column's cells, kept by field name (left unless set), and as
+    // the text of the grid layout ("NAME=R,DOCNO=C").
+    Qt::Alignment columnAlignment(int column) const;
+    void setColumnAlignment(int column, Qt::Alignment alignment);
+    QString alignmentsText() const;
+    void setAlignmentsText(const QString& text);
+
     // The text a record shows in a column.
     QString cellText(int record, int column) const;
 
@@ -139,6 +146,7 @@ private:
     void allChanged();
 
     SqlRecordSet* m_records = nullptr;
+    QHash<QString, Qt::Alignment> m_alignments; // upper-case field name: alignment
     int m_recordCount = 0;
     std::function<QString(const QString&)> m_captions;
     std::vector<GridColumn> m_columns;

@@ -182,6 +182,7 @@ TEST_F(MainWindowTest, ShowsTheCatalogueOfTheLastArchive)
     EXPECT_EQ(info->text(), QStringLiteral("Tabelle: Suchergebnis: 3 Dokumente, 3 markiert"));
     screenshot(QStringLiteral("catalogue-grouped.png"));
     grid->setColumnWidth(3, 321);
+    static_cast<DocumentGridModel*>(grid->model())->setColumnAlignment(2, Qt::AlignRight); // the number
 
     // The current row is the current record, with its document object; its missing file is named.
     auto* model = static_cast<DocumentGridModel*>(grid->model());
@@ -199,6 +200,7 @@ TEST_F(MainWindowTest, ShowsTheCatalogueOfTheLastArchive)
     grid = window->findChild<QTreeView*>(QStringLiteral("DBGridDoc"));
     EXPECT_EQ(grid->model()->index(0, 0).data().toString(), QStringLiteral("Projekt: Kunden (3)"));
     EXPECT_EQ(grid->columnWidth(3), 321);
+    EXPECT_EQ(static_cast<DocumentGridModel*>(grid->model())->columnAlignment(2), Qt::AlignRight);
     EXPECT_TRUE(dm().UserList.contains(QStringLiteral("anna")));
     window->ActViewEndGroupingExecute();
     EXPECT_EQ(grid->model()->rowCount(), 3);
