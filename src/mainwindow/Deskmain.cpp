@@ -1338,7 +1338,7 @@ void TFormMain::showHeaderPopup(const QPoint& position)
             current = order;
         }
     auto sortBy = [this, column, sorted, current](Qt::SortOrder order) {
-        changeView([=] {
+        changeView([this, column, sorted, current, order] {
             if (sorted && current == order)
                 m_model->clearSorting(); // choosing the current direction again removes the sorting
             else

@@ -9,22 +9,6 @@
 #include <numeric>
 
 namespace {
-int compareValues(const QVariant& a, const QVariant& b)
-{
-    if (a.isNull() || b.isNull())
-        return a.isNull() == b.isNull() ? 0 : (a.isNull() ? -1 : 1);
-    const int ta = a.typeId();
-    const int tb = b.typeId();
-    const bool numbers = (ta == QMetaType::LongLong || ta == QMetaType::Double)
-        && (tb == QMetaType::LongLong || tb == QMetaType::Double);
-    if (numbers) {
-        const double x = a.toDouble();
-        const double y = b.toDouble();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    return a.toString().compare(b.toString(), Qt::CaseInsensitive);
-}
-
 bool isSerial(const QVariant& value)
 {
     return value.typeId() == QMetaType::Double || value.typeId() == QMetaType::LongLong;
@@ -257,14 +241,9 @@ void DocumentGridModel::setSortColumns(const QList<QPair<int, Qt::SortOrder>>& c
     endResetModel();
 }
 
-int DocumentGridModel::compareRecords(int a, int b, int column) const
-{
-    return compareValues(m_records->valueAt(a, column), m_records->valueAt(b, column));
-}
-
 namespace {
-// A value prepared once for the many comparisons of a sort: the order of compareValues without
-// copying and folding the value at every comparison.
+// A value prepared once for the many comparisons of a sort, so that a value is not copied and
+// folded at every comparison: no value first, numbers as numbers, text without regard to case.
 struct SortKey
 {
     bool null = true;

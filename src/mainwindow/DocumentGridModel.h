@@ -139,7 +139,6 @@ private:
     };
 
     void rebuild();
-    int compareRecords(int a, int b, int column) const;
     QVariant displayValue(int record, int column) const;
     QVariant editValue(int record, int column) const;
     bool isChecked(int record, int column) const;
