@@ -295,6 +295,26 @@ std::vector<QVariant> documentRow(Random& random, qint64 docId)
 
 } // namespace
 
+std::optional<Options> parseOptions(int argc, char** argv, Options defaults)
+{
+    Options options = defaults;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if ((arg == "--rows" || arg == "--runs") && i + 1 < argc) {
+            bool ok = false;
+            const int value = QByteArray(argv[++i]).toInt(&ok);
+            if (!ok || value < 1)
+                return std::nullopt;
+            (arg == "--rows" ? options.rows : options.runs) = value;
+        } else if (arg == "--keep") {
+            options.keep = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
 void print(const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();

@@ -9,6 +9,16 @@
 
 namespace bench {
 
+// The options of the benchmarks: --rows N (documents), --runs N (timed runs), --keep (keep the
+// temporary folder); nullopt for anything else or a number below 1.
+struct Options
+{
+    int rows = 0;
+    int runs = 0;
+    bool keep = false;
+};
+std::optional<Options> parseOptions(int argc, char** argv, Options defaults);
+
 // Writes to stdout at once (the benchmarks report while they work).
 void print(const QString& text);
 

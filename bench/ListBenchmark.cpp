@@ -45,32 +45,18 @@ constexpr int kDefaultRuns = 3;
 constexpr double kTargetRatio = 3.0;
 constexpr double kTargetPeakMb = 300.0;
 
-int usage()
-{
-    print(QStringLiteral("usage: bench_list [--rows N] [--runs N] [--keep]\n"));
-    return 2;
-}
 } // namespace
 
 int main(int argc, char** argv)
 {
-    int rows = kDefaultRows;
-    int runs = kDefaultRuns;
-    bool keep = false;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg(argv[i]);
-        if ((arg == "--rows" || arg == "--runs") && i + 1 < argc) {
-            bool ok = false;
-            const int value = QByteArray(argv[++i]).toInt(&ok);
-            if (!ok || value < 1)
-                return usage();
-            (arg == "--rows" ? rows : runs) = value;
-        } else if (arg == "--keep") {
-            keep = true;
-        } else {
-            return usage();
-        }
+    const std::optional<Options> options = parseOptions(argc, argv, {kDefaultRows, kDefaultRuns, false});
+    if (!options) {
+        print(QStringLiteral("usage: bench_list [--rows N] [--runs N] [--keep]\n"));
+        return 2;
     }
+    const int rows = options->rows;
+    const int runs = options->runs;
+    const bool keep = options->keep;
 
     const QString programDir = qEnvironmentVariable("DOXAREL_PROGRAM_DIR", QStringLiteral(DOXAREL_PROGRAM_DIR));
     const QString cli = programDir + QStringLiteral("/doxarel-cli");

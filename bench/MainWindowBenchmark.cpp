@@ -174,11 +174,6 @@ double median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-int usage()
-{
-    print(QStringLiteral("usage: bench_mainwindow [--rows N] [--runs N] [--keep]\n"));
-    return 2;
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -188,23 +183,14 @@ int main(int argc, char** argv)
         int childArgc = 1;
         return runWindow(childArgc, argv, programDir, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     }
-    int rows = kDefaultRows;
-    int runs = kDefaultRuns;
-    bool keep = false;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg(argv[i]);
-        if ((arg == "--rows" || arg == "--runs") && i + 1 < argc) {
-            bool ok = false;
-            const int value = QByteArray(argv[++i]).toInt(&ok);
-            if (!ok || value < 1)
-                return usage();
-            (arg == "--rows" ? rows : runs) = value;
-        } else if (arg == "--keep") {
-            keep = true;
-        } else {
-            return usage();
-        }
+    const std::optional<Options> options = parseOptions(argc, argv, {kDefaultRows, kDefaultRuns, false});
+    if (!options) {
+        print(QStringLiteral("usage: bench_mainwindow [--rows N] [--runs N] [--keep]\n"));
+        return 2;
     }
+    const int rows = options->rows;
+    const int runs = options->runs;
+    const bool keep = options->keep;
 
     const QString cli = programDir + QStringLiteral("/doxarel-cli");
     const QString templatePath = programDir + QStringLiteral("/Default.mdb");
