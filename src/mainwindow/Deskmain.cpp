@@ -124,10 +124,16 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     PanelTableInfo = new QLabel(work);
     PanelTableInfo->setObjectName(QStringLiteral("PanelTableInfo"));
     PanelTableInfo->setMinimumHeight(32);
-    m_groupPanel = new QLabel(work);
+    // The group panel: a button per grouping level; its right click shows the column's popup.
+    m_groupPanel = new QFrame(work);
     m_groupPanel->setObjectName(QStringLiteral("GroupPanel"));
-    m_groupPanel->setMinimumHeight(24);
+    m_groupPanel->setMinimumHeight(28);
     m_groupPanel->setFrameShape(QFrame::StyledPanel);
+    auto* groupLayout = new QHBoxLayout(m_groupPanel);
+    groupLayout->setContentsMargins(6, 2, 6, 2);
+    m_groupPanelText = new QLabel(m_groupPanel);
+    groupLayout->addWidget(m_groupPanelText);
+    groupLayout->addStretch(1);
     DBGridDoc = new DocumentGridView(work);
     DBGridDoc->setObjectName(QStringLiteral("DBGridDoc"));
     DBGridDoc->setToolTip(QStringLiteral("Suchergebnis, Doppelklick öffnet das Dokument"));
@@ -1265,12 +1271,25 @@ int TFormMain::selectedRecordCount() const
 
 void TFormMain::groupingChanged()
 {
-    QStringList levels;
-    for (int column : m_model->groupColumns())
-        levels << m_model->caption(column);
-    m_groupPanel->setText(levels.isEmpty()
+    for (QToolButton* button : m_groupPanel->findChildren<QToolButton*>())
+        delete button;
+    const QList<int> levels = m_model->groupColumns();
+    m_groupPanelText->setText(levels.isEmpty()
             ? QStringLiteral("Keine Gruppierung (rechte Maustaste auf eine Spaltenüberschrift)")
-            : QStringLiteral("Gruppiert nach: ") + levels.join(QStringLiteral(" › ")));
+            : QStringLiteral("Gruppiert nach:"));
+    auto* groupLayout = static_cast<QHBoxLayout*>(m_groupPanel->layout());
+    for (qsizetype level = 0; level < levels.size(); ++level) {
+        const int column = levels[level];
+        auto* button = new QToolButton(m_groupPanel);
+        button->setObjectName(QStringLiteral("GroupLevel%1").arg(level));
+        button->setText(m_model->caption(column));
+        button->setToolTip(QStringLiteral("Rechte Maustaste: Sortieren, Gruppierung aufheben"));
+        button->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(button, &QWidget::customContextMenuRequested, this,
+            [this, button, column](const QPoint& position) { showColumnPopup(column, button->mapToGlobal(position)); });
+        groupLayout->insertWidget(int(level) + 1, button);
+        button->show();
+    }
     DBGridDoc->setRootIsDecorated(m_model->isGrouped());
     // Group rows span the whole width.
     std::function<void(const QModelIndex&)> span = [&](const QModelIndex& parent) {
@@ -1324,8 +1343,12 @@ void TFormMain::ActViewEndGroupingExecute()
 void TFormMain::showHeaderPopup(const QPoint& position)
 {
     const int column = DBGridDoc->header()->logicalIndexAt(position);
-    if (column < 0)
-        return;
+    if (column >= 0)
+        showColumnPopup(column, DBGridDoc->header()->mapToGlobal(position));
+}
+
+void TFormMain::showColumnPopup(int column, const QPoint& globalPosition)
+{
     const QString caption = m_model->caption(column);
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("PopupDBGridHeader"));
@@ -1391,7 +1414,7 @@ void TFormMain::showHeaderPopup(const QPoint& position)
         for (int c = 0; c < m_model->columnCount(); ++c)
             DBGridDoc->resizeColumnToContents(c);
     });
-    menu.exec(DBGridDoc->header()->mapToGlobal(position));
+    menu.exec(globalPosition);
 }
 
 void TFormMain::ActViewGridEditingExecute()

@@ -19,6 +19,7 @@ class TDravonelDocument;
 class ProgramCore;
 class QAction;
 class QDialog;
+class QFrame;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -142,6 +143,8 @@ private:
     void showQueryResult(const QString& title);
     void UpdateTableInfo();
     void showHeaderPopup(const QPoint& position);
+    // The popup of a column: sorting, grouping, hiding, alignment and widths.
+    void showColumnPopup(int column, const QPoint& globalPosition);
     void groupingChanged();
     // Changes the grid's grouping or sorting and keeps the selected records selected.
     void changeView(const std::function<void()>& change);
@@ -153,7 +156,8 @@ private:
     QWidget* m_noArchivePanel = nullptr;
     QTreeView* DBGridDoc = nullptr;
     DocumentGridModel* m_model = nullptr;
-    QLabel* m_groupPanel = nullptr;
+    QFrame* m_groupPanel = nullptr;
+    QLabel* m_groupPanelText = nullptr;
     QWidget* PanelProjectNav = nullptr;
     TVxTreeView* ProjectNavigator = nullptr;
     QSplitter* SplitterProjectNav = nullptr;

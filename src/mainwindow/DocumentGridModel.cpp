@@ -120,6 +120,14 @@ bool DocumentGridModel::isChecked(int record, int column) const
     return !checked.isEmpty() && cellText(record, column).compare(checked, Qt::CaseInsensitive) == 0;
 }
 
+QString DocumentGridModel::groupTextOf(int record, int column) const
+{
+    // A type group is named by the type's caption, every other group by the value's text.
+    if (this->column(column).kind == GridColumnKind::DocumentType)
+        return displayValue(record, column).toString();
+    return cellText(record, column);
+}
+
 QVariant DocumentGridModel::displayValue(int record, int column) const
 {
     const GridColumn& description = this->column(column);
@@ -326,7 +334,7 @@ void DocumentGridModel::rebuild()
                 group.parent = parent;
                 group.level = int(level);
                 group.record = record; // the first record of the group stands for its value
-                group.groupText = cellText(record, column);
+                group.groupText = groupTextOf(record, column);
                 group.rowInParent = int(m_nodes[size_t(parent)].children.size());
                 m_nodes.push_back(group);
                 current = int(m_nodes.size()) - 1;
@@ -339,7 +347,7 @@ void DocumentGridModel::rebuild()
             // The group shows its value as the record read first wrote it.
             if (record < groupNode.record) {
                 groupNode.record = record;
-                groupNode.groupText = cellText(record, column);
+                groupNode.groupText = groupTextOf(record, column);
             }
             parent = current;
         }

@@ -139,6 +139,7 @@ private:
     };
 
     void rebuild();
+    QString groupTextOf(int record, int column) const;
     QVariant displayValue(int record, int column) const;
     QVariant editValue(int record, int column) const;
     bool isChecked(int record, int column) const;

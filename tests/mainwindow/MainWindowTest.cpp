@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -120,6 +121,10 @@ TEST_F(MainWindowTest, FirstStartMakesAndOpensTheDefaultArchive)
             typeColumn = column;
     ASSERT_TRUE(window->DBGridDocAddGroupColumn(typeColumn));
     EXPECT_GE(model->rowCount(), 3); // several types among the samples
+    auto* level = window->findChild<QToolButton*>(QStringLiteral("GroupLevel0"));
+    ASSERT_TRUE(level);
+    EXPECT_EQ(level->text(), QStringLiteral("Dokumenttyp"));
+    ASSERT_TRUE(TestEnv::waitUntil([&] { return window->findChild<QProgressBar*>()->isHidden(); }));
     screenshot(QStringLiteral("mainwindow-grouped.png"));
     window->ActViewEndGroupingExecute();
     window->close();
