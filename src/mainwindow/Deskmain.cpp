@@ -200,27 +200,29 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     // Documents dragged from the grid onto a project, and between the grid's groups.
     ProjectNavigator->viewport()->setAcceptDrops(true);
     ProjectNavigator->viewport()->installEventFilter(this);
-    auto* page = new QWidget(m_pages);
-    page->setObjectName(QStringLiteral("PanelArchive"));
-    auto* pageLayout = new QVBoxLayout(page);
-    pageLayout->setContentsMargins(0, 0, 0, 0);
-    pageLayout->setSpacing(0);
-    PanelSearchFields = new TSearchPanel(page);
-    pageLayout->addWidget(PanelSearchFields);
+    // The navigator at the left; at the right the search panel above the table info line and the
+    // grid, each pair with its splitter.
+    SplitterMain = new QSplitter(Qt::Vertical);
+    SplitterMain->setObjectName(QStringLiteral("SplitterMain"));
+    SplitterMain->setHandleWidth(3);
+    SplitterMain->setChildrenCollapsible(false);
+    PanelSearchFields = new TSearchPanel(SplitterMain);
+    SplitterMain->addWidget(PanelSearchFields);
+    SplitterMain->addWidget(work);
+    SplitterMain->setStretchFactor(1, 1);
     AttachControl(m_core.applications(), PanelSearchFields->CoBoxApplication);
     connect(PanelSearchFields, &TSearchPanel::searchDue, this, &TFormMain::RunPanelSearch);
     connect(PanelSearchFields, &TSearchPanel::searchClicked, this, [this] { ActSearchExecuteExecute(true); });
     connect(PanelSearchFields, &TSearchPanel::lockClicked, this, &TFormMain::ActSearchLockExecute);
     connect(PanelSearchFields, &TSearchPanel::buttonPopupRequested, this,
         [this](const QPoint& position) { PopupBtnSearch->popup(position); });
-    SplitterProjectNav = new QSplitter(Qt::Horizontal, page);
-    SplitterProjectNav->setObjectName(QStringLiteral("SplitterProjectNav"));
+    SplitterProjectNav = new QSplitter(Qt::Horizontal, m_pages);
+    SplitterProjectNav->setObjectName(QStringLiteral("PanelMain"));
     SplitterProjectNav->setHandleWidth(3);
     SplitterProjectNav->addWidget(PanelProjectNav);
-    SplitterProjectNav->addWidget(work);
+    SplitterProjectNav->addWidget(SplitterMain);
     SplitterProjectNav->setStretchFactor(1, 1);
-    pageLayout->addWidget(SplitterProjectNav, 1);
-    m_pages->addWidget(page);
+    m_pages->addWidget(SplitterProjectNav);
     setCentralWidget(m_pages);
     statusBar()->setObjectName(QStringLiteral("StatusBarMain"));
     m_statusProgress = new QProgressBar(statusBar());
@@ -243,7 +245,8 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
                                                               : QRect(0, 0, 1024, 768);
         int initialWidth = width();
         if (m_dm.Settings.Cfg.FtiCreateMode != 0)
-            initialWidth = PanelSearchFields->EditFTI->geometry().right() + 1 + 50;
+            initialWidth = w.PanelProjectNavWidth + SplitterProjectNav->handleWidth()
+                + PanelSearchFields->EditFTI->geometry().right() + 1 + 50;
         setGeometry(10, 10, std::min(initialWidth, screen.width() - 20), std::min(700, screen.height() - 20));
     }
     PanelProjectNav->setVisible(w.PanelProjectNavVisible);
@@ -252,6 +255,7 @@ TFormMain::TFormMain(ProgramCore& core, QWidget* parent)
     PanelSearchFields->SetPermanent(w.LockSearch);
     ActViewShowGroupPanel->setChecked(true);
     SplitterProjectNav->setSizes({std::max(w.PanelProjectNavWidth, 1), std::max(width() - w.PanelProjectNavWidth, 1)});
+    SplitterMain->setSizes({std::max(w.PanelSearchHeight, 1), std::max(height() - w.PanelSearchHeight, 1)});
     m_recentArchives = w.LastOpenedDBs.split(QLatin1Char(','), Qt::SkipEmptyParts);
     restoreBarLayout();
     rebuildRecentArchivesMenu();
@@ -771,6 +775,13 @@ void TFormMain::LoadLayout(const QString& file)
         if (!index || !ProjectNavigator->SelectAbsoluteIndex(*index))
             ProjectNavigator->SelectAbsoluteIndex(0);
     }
+    // At a first start the panel is as high as its controls need; later it keeps the stored height.
+    if (!m_dm.Settings.UserKeyExisted && !m_searchPanelSized) {
+        const int total = SplitterMain->sizes().value(0) + SplitterMain->sizes().value(1);
+        const int required = PanelSearchFields->RequiredHeight();
+        SplitterMain->setSizes({required, std::max(total - required, 1)});
+    }
+    m_searchPanelSized = true;
     if (PanelSearchFields->ProjectFieldControl() && !ProjectNavigator->SelectedPath().isEmpty())
         PanelSearchFields->SetProjectFieldText(ProjectNavigator->SelectedPath());
     PanelSearchFields->SuchTimer->stop();
@@ -1623,6 +1634,8 @@ void TFormMain::closeEvent(QCloseEvent* event)
     settings.WindowCfg.LastOpenedDBs = m_recentArchives.join(QLatin1Char(','));
     settings.WindowCfg.PanelProjectNavVisible = PanelProjectNav->isVisibleTo(this);
     settings.WindowCfg.LockSearch = ActSearchLock->isChecked();
+    if (PanelSearchFields->height() > 0)
+        settings.WindowCfg.PanelSearchHeight = SplitterMain->sizes().value(0, PanelSearchFields->height());
     saveBarLayout();
     if (PanelProjectNav->width() > 0)
         settings.WindowCfg.PanelProjectNavWidth = SplitterProjectNav->sizes().value(0, PanelProjectNav->width());

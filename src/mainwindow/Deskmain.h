@@ -161,6 +161,7 @@ private:
     QWidget* PanelProjectNav = nullptr;
     TVxTreeView* ProjectNavigator = nullptr;
     QSplitter* SplitterProjectNav = nullptr;
+    QSplitter* SplitterMain = nullptr;
     std::unique_ptr<TDravonelDocument> m_currentDocument;
     QLabel* PanelTableInfo = nullptr;
     QLabel* IconImage = nullptr;
@@ -205,4 +206,5 @@ private:
     QString m_countText;
     std::unique_ptr<DocumentQuery::Observer> m_queryObserver;
     bool m_started = false;
+    bool m_searchPanelSized = false;
 };

@@ -112,6 +112,7 @@ TEST_F(MainWindowTest, FirstStartMakesAndOpensTheDefaultArchive)
     // The samples' projects are in the navigator: saving them grew the project list.
     auto* navigator = window->findChild<TVxTreeView*>(QStringLiteral("ProjectNavigator"));
     EXPECT_GT(navigator->NodeCount(), 1);
+    ASSERT_TRUE(TestEnv::waitUntil([&] { return window->findChild<QProgressBar*>()->isHidden(); }));
     window->resize(1100, 600);
     screenshot(QStringLiteral("mainwindow.png"));
     auto* model = static_cast<DocumentGridModel*>(grid->model());
@@ -124,7 +125,6 @@ TEST_F(MainWindowTest, FirstStartMakesAndOpensTheDefaultArchive)
     auto* level = window->findChild<QToolButton*>(QStringLiteral("GroupLevel0"));
     ASSERT_TRUE(level);
     EXPECT_EQ(level->text(), QStringLiteral("Dokumenttyp"));
-    ASSERT_TRUE(TestEnv::waitUntil([&] { return window->findChild<QProgressBar*>()->isHidden(); }));
     screenshot(QStringLiteral("mainwindow-grouped.png"));
     window->ActViewEndGroupingExecute();
     window->close();
