@@ -21,9 +21,12 @@
 namespace {
 enum class InputKind { None, Text, DatePicker, CheckBox };
 
-// Which kind of search input a layout element is (labels and decorations are none).
+// Which kind of search input a layout element is. Labels and decorations are none, and so is an
+// element the layout builder disabled because the archive lacks its field.
 InputKind inputKind(const QWidget* element)
 {
+    if (element->testAttribute(Qt::WA_ForceDisabled))
+        return InputKind::None;
     const int type = ElementType(element);
     if (type >= 10 && type <= 59)
         return InputKind::Text;

@@ -632,3 +632,28 @@ TEST_F(MainWindowTest, ColumnsKeepTheirStateAcrossSearchesAndTheChooserShowsThem
     EXPECT_EQ(grid->columnWidth(4), 222);
     EXPECT_EQ(grid->model()->rowCount(), 4);
 }
+
+TEST_F(MainWindowTest, ASearchFieldWhoseFieldTheArchiveLacksIsLeftOut)
+{
+    const QString archive = makeSearchArchive(common, dialogs);
+    {
+        SqlConnection db;
+        db.open(archive);
+        db.execute(QStringLiteral("ALTER TABLE DOCUMENT DROP COLUMN MAILFROM"));
+    }
+    write(true, QStringLiteral("LastOpenedDocDB"), archive);
+    start();
+    auto* mailFrom = window->searchPanel()->findChild<QLineEdit*>(QStringLiteral("VxLayCompo_10_3"));
+    ASSERT_TRUE(mailFrom);
+    EXPECT_FALSE(mailFrom->isEnabled());
+    auto* grid = window->findChild<QTreeView*>(QStringLiteral("DBGridDoc"));
+    EXPECT_EQ(grid->model()->rowCount(), 4); // the search runs without it
+    window->close();
+    RegistryHives hives(settingsFolder());
+    const QStringList stored = hives.user().valueNames(
+        QStringLiteral("SOFTWARE\\Wendrich\\Dravonel Lumaris\\Edit.Text\\Main\\SearchFields"));
+    EXPECT_TRUE(stored.contains(QStringLiteral("NAME"), Qt::CaseInsensitive))
+        << stored.join(QLatin1Char(',')).toStdString();
+    for (const QString& name : stored)
+        EXPECT_FALSE(name.contains(QLatin1String("MAILFROM"), Qt::CaseInsensitive)) << name.toStdString();
+}
