@@ -489,4 +489,20 @@ bool useTemporaryHome(const QString& root)
     chmod(QFile::encodeName(root + QStringLiteral("/runtime")).constData(), 0700);
     return true;
 }
+std::unique_ptr<QTemporaryDir> makeWorkFolder(const QString& program, bool keep)
+{
+    auto work
+        = std::make_unique<QTemporaryDir>(QDir::tempPath() + QLatin1Char('/') + program + QStringLiteral("-XXXXXX"));
+    if (!work->isValid() || !useTemporaryHome(work->path())) {
+        print(QStringLiteral("%1: cannot make the temporary folder\n").arg(program));
+        return nullptr;
+    }
+    work->setAutoRemove(!keep);
+    return work;
+}
+
+QString programFolder()
+{
+    return qEnvironmentVariable("DOXAREL_PROGRAM_DIR", QStringLiteral(DOXAREL_PROGRAM_DIR));
+}
 } // namespace bench

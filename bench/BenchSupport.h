@@ -3,7 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <QTemporaryDir>
+
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -79,4 +82,11 @@ QString verdict(bool pass);
 
 // Points HOME and the XDG folders into the temporary folder, for this process and its children.
 bool useTemporaryHome(const QString& root);
+
+// A temporary folder "<program>-XXXXXX" that is the home of this run (useTemporaryHome), removed at
+// the end unless it is to be kept; null after a message when it cannot be made.
+std::unique_ptr<QTemporaryDir> makeWorkFolder(const QString& program, bool keep);
+
+// The build's program folder ($DOXAREL_PROGRAM_DIR, else the build's own).
+QString programFolder();
 } // namespace bench

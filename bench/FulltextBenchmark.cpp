@@ -381,7 +381,7 @@ int main(int argc, char** argv)
         print(QStringLiteral("bench_fulltext: %1 is not a folder\n").arg(corpus));
         return 1;
     }
-    const QString programDir = qEnvironmentVariable("DOXAREL_PROGRAM_DIR", QStringLiteral(DOXAREL_PROGRAM_DIR));
+    const QString programDir = bench::programFolder();
     const QString templ = programDir + QStringLiteral("/Default.mdb");
     if (!QFileInfo::exists(templ)) {
         print(QStringLiteral("bench_fulltext: %1 is missing; build doxarel_templates first\n").arg(templ));
@@ -396,12 +396,10 @@ int main(int argc, char** argv)
         print(QStringLiteral("bench_fulltext: %1 holds no documents (.txt, .htm, .html, .pdf, …)\n").arg(corpus));
         return 1;
     }
-    QTemporaryDir work(QDir::tempPath() + QStringLiteral("/bench_fulltext-XXXXXX"));
-    if (!work.isValid() || !bench::useTemporaryHome(work.path())) {
-        print(QStringLiteral("bench_fulltext: cannot make the temporary folder\n"));
+    const std::unique_ptr<QTemporaryDir> folder = bench::makeWorkFolder(QStringLiteral("bench_fulltext"), keep);
+    if (!folder)
         return 1;
-    }
-    work.setAutoRemove(!keep);
+    const QTemporaryDir& work = *folder;
     const QString root = work.path() + QLatin1Char('/');
 
     qint64 corpusBytes = 0;

@@ -58,7 +58,7 @@ int main(int argc, char** argv)
     const int runs = options->runs;
     const bool keep = options->keep;
 
-    const QString programDir = qEnvironmentVariable("DOXAREL_PROGRAM_DIR", QStringLiteral(DOXAREL_PROGRAM_DIR));
+    const QString programDir = programFolder();
     const QString cli = programDir + QStringLiteral("/doxarel-cli");
     const QString templatePath = programDir + QStringLiteral("/Default.mdb");
     if (!QFileInfo(cli).isExecutable() || !QFileInfo::exists(templatePath)) {
@@ -67,12 +67,10 @@ int main(int argc, char** argv)
     }
     const QString sqlite3 = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
 
-    QTemporaryDir work(QDir::tempPath() + QStringLiteral("/bench_list-XXXXXX"));
-    if (!work.isValid() || !useTemporaryHome(work.path())) {
-        print(QStringLiteral("bench_list: cannot make the temporary folder\n"));
+    const std::unique_ptr<QTemporaryDir> folder = makeWorkFolder(QStringLiteral("bench_list"), keep);
+    if (!folder)
         return 1;
-    }
-    work.setAutoRemove(!keep);
+    const QTemporaryDir& work = *folder;
     const QString archive = work.path() + QStringLiteral("/bench.dva");
     const QString errorFile = work.path() + QStringLiteral("/stderr.txt");
 

@@ -178,7 +178,7 @@ double median(std::vector<double> values)
 
 int main(int argc, char** argv)
 {
-    const QString programDir = qEnvironmentVariable("DOXAREL_PROGRAM_DIR", QStringLiteral(DOXAREL_PROGRAM_DIR));
+    const QString programDir = programFolder();
     if (argc == 5 && QByteArray(argv[1]) == "--window-child") {
         int childArgc = 1;
         return runWindow(childArgc, argv, programDir, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
@@ -199,12 +199,10 @@ int main(int argc, char** argv)
             QStringLiteral("bench_mainwindow: %1 or %2 is missing; build doxarel-cli first\n").arg(cli, templatePath));
         return 1;
     }
-    QTemporaryDir work(QDir::tempPath() + QStringLiteral("/bench_mainwindow-XXXXXX"));
-    if (!work.isValid() || !useTemporaryHome(work.path())) {
-        print(QStringLiteral("bench_mainwindow: cannot make the temporary folder\n"));
+    const std::unique_ptr<QTemporaryDir> folder = makeWorkFolder(QStringLiteral("bench_mainwindow"), keep);
+    if (!folder)
         return 1;
-    }
-    work.setAutoRemove(!keep);
+    const QTemporaryDir& work = *folder;
     const QString archive = work.path() + QStringLiteral("/bench.dva");
     const QString config = work.path() + QStringLiteral("/config");
     const QString errorFile = work.path() + QStringLiteral("/stderr.txt");

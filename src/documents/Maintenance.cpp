@@ -20,23 +20,6 @@
 #include <cmath>
 
 namespace {
-// Suspends the display updates of the record set on every path.
-class ControlsDisabled
-{
-public:
-    explicit ControlsDisabled(SqlRecordSet& records)
-        : m_records(records)
-    {
-        m_records.disableControls();
-    }
-    ~ControlsDisabled() { m_records.enableControls(); }
-    ControlsDisabled(const ControlsDisabled&) = delete;
-    ControlsDisabled& operator=(const ControlsDisabled&) = delete;
-
-private:
-    SqlRecordSet& m_records;
-};
-
 bool isNumber(const QVariant& value)
 {
     const int type = value.typeId();
@@ -119,7 +102,7 @@ void TArchiveMaintenance::ExportRecords(const QString& file, bool asXml)
     if (!out.open(QIODevice::WriteOnly))
         throw IoError(
             QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2").arg(file, out.errorString()));
-    ControlsDisabled disabled(records);
+    SuspendedDisplay disabled(records);
     const SqlRecordSet::Bookmark position = records.bookmark();
     ExchangeFiles::write(records, out, asXml ? ExchangeFiles::Format::Xml : ExchangeFiles::Format::Binary);
     records.gotoBookmark(position);
@@ -191,7 +174,7 @@ QList<qint64> TArchiveMaintenance::importRows(const ExchangeFiles::Table& table,
         Progress->setMaximum(maximum);
         Progress->setText(QStringLiteral("%1 von %2").arg(1).arg(maximum));
     }
-    ControlsDisabled disabled(records);
+    SuspendedDisplay disabled(records);
     for (int number = 1; number <= maximum; ++number) {
         const std::vector<QVariant>& row = table.rows[std::size_t(number - 1)];
         records.append();
@@ -290,7 +273,7 @@ QList<qint64> TArchiveMaintenance::InsertTestDocuments(int count)
     if (!ensureDocumentQuery())
         return keys;
     SqlRecordSet& records = m_dm.AdoQueryDoc;
-    ControlsDisabled disabled(records);
+    SuspendedDisplay disabled(records);
     const QString lastRemark = QStringLiteral("Dravonel Lumaris") + QStringLiteral(" testdata");
     int position = 1;
     int project = 0;

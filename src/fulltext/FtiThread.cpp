@@ -22,23 +22,6 @@
 namespace {
 const QString kRebuildTitle = QStringLiteral("Gesamtindex wird erstellt");
 
-// Display updates of the document record set stay suspended for the scope.
-class SuspendedControls
-{
-public:
-    explicit SuspendedControls(SqlRecordSet& records)
-        : m_records(records)
-    {
-        m_records.disableControls();
-    }
-    ~SuspendedControls() { m_records.enableControls(); }
-    SuspendedControls(const SuspendedControls&) = delete;
-    SuspendedControls& operator=(const SuspendedControls&) = delete;
-
-private:
-    SqlRecordSet& m_records;
-};
-
 const QString kInternalDocument = QStringLiteral("(internes Dokument)");
 
 // An empty index table made anew with the same definition, stored without row numbers: the
@@ -530,7 +513,7 @@ void TFtiIndex::RefreshChangedDocuments(const std::function<void()>& step)
     SqlRecordSet& records = m_dm.AdoQueryDoc;
     if (!records.isActive())
         return;
-    SuspendedControls suspended(records);
+    SuspendedDisplay suspended(records);
     records.recordCount();
     for (records.first(); !records.eof(); records.next()) {
         RefreshDocumentIfChanged();
@@ -544,7 +527,7 @@ bool TFtiIndex::IndexAllDocuments(bool additive)
     SqlRecordSet& records = m_dm.AdoQueryDoc;
     if (!records.isActive())
         return true;
-    SuspendedControls suspended(records);
+    SuspendedDisplay suspended(records);
     const int maximum = records.recordCount();
     if (progress.start)
         progress.start(kRebuildTitle + QStringLiteral("..."), maximum);

@@ -741,12 +741,8 @@ void TFormMain::LoadLayout(const QString& file)
     const bool fullText = m_dm.Settings.Cfg.FtiCreateMode != 0;
     PanelSearchFields->LabelFTI->setVisible(fullText);
     PanelSearchFields->EditFTI->setVisible(fullText);
-    if (!QFileInfo::exists(file)) {
-        logQuietly(QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(file));
-        return;
-    }
     IniFile layout(file);
-    if (!layout.load()) {
+    if (!QFileInfo::exists(file) || !layout.load()) {
         logQuietly(QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(file));
         return;
     }
@@ -1491,7 +1487,9 @@ void TFormMain::ActViewShowProjectNavExecute()
 
 bool TFormMain::HasSelectedDocument() const
 {
-    return m_dm.isArchiveOpen() && m_dm.AdoQueryDoc.isActive() && selectedRecordCount() > 0 && m_currentDocument;
+    // The current document object exists only on a document row, so any selection will do here.
+    return m_dm.isArchiveOpen() && m_dm.AdoQueryDoc.isActive() && m_currentDocument
+        && DBGridDoc->selectionModel()->hasSelection();
 }
 
 void TFormMain::UpdateActions()

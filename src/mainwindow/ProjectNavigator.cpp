@@ -309,17 +309,12 @@ int AssignToDocuments(
 {
     if (recordNumbers.isEmpty())
         return 0;
+    const SuspendedDisplay suspended(documents);
     bool editing = false; // a change of ours is pending
-    documents.disableControls();
     const auto restore = qScopeGuard([&] {
         if (editing && documents.isEditing())
             documents.cancel();
-        documents.enableControls();
     });
-    // The rows not read yet are read first: while the query is still being read, the connection
-    // keeps its view of the archive from the start of the query, and once the index thread has
-    // written since then, the engine refuses every save as "database is locked".
-    documents.recordCount();
     const int before = documents.recordNumber();
     int saved = 0;
     for (const int row : recordNumbers) {

@@ -1,18 +1,10 @@
+#include "CliRun.h"
 #include "TestEnvironment.h"
 #include "cli/CliApplication.h"
-
-#include <QBuffer>
 
 #include <gtest/gtest.h>
 
 namespace {
-struct CliRun
-{
-    int status;
-    QString out;
-    QString err;
-};
-
 // doxarel-cli search, fulltext and index over a small archive made through the record rules.
 class CliSearchTest : public testing::Test
 {
@@ -35,17 +27,7 @@ protected:
         }
     }
 
-    CliRun cli(QStringList args)
-    {
-        QBuffer out;
-        QBuffer err;
-        out.open(QIODevice::WriteOnly);
-        err.open(QIODevice::WriteOnly);
-        args.prepend(TestEnv::home() + QStringLiteral("settings"));
-        args.prepend(QStringLiteral("--config-dir"));
-        const int status = runCli(args, out, err, TestEnv::programFolder());
-        return {status, QString::fromUtf8(out.data()), QString::fromUtf8(err.data())};
-    }
+    CliRun cli(const QStringList& args) { return runCliForTest(args); }
     QString keys(const QStringList& args)
     {
         const CliRun run = cli(args + QStringList{QStringLiteral("--fields"), QStringLiteral("DOCID")});

@@ -1,39 +1,22 @@
+#include "CliRun.h"
 #include "TestEnvironment.h"
 #include "app/ProgramCore.h"
 #include "archive/DocumentRecords.h"
 #include "cli/CliApplication.h"
 #include "platform/Dialogs.h"
 
-#include <QBuffer>
 #include <QFileInfo>
 #include <QProcess>
 
 #include <gtest/gtest.h>
 
 namespace {
-struct CliRun
-{
-    int status;
-    QString out;
-    QString err;
-};
-
 class CliTest : public testing::Test
 {
 protected:
     void SetUp() override { archive = TestEnv::home() + QStringLiteral("A.dva"); }
 
-    CliRun cli(QStringList args)
-    {
-        QBuffer out;
-        QBuffer err;
-        out.open(QIODevice::WriteOnly);
-        err.open(QIODevice::WriteOnly);
-        args.prepend(TestEnv::home() + QStringLiteral("settings"));
-        args.prepend(QStringLiteral("--config-dir"));
-        const int status = runCli(args, out, err, TestEnv::programFolder());
-        return {status, QString::fromUtf8(out.data()), QString::fromUtf8(err.data())};
-    }
+    CliRun cli(const QStringList& args) { return runCliForTest(args); }
 
     void createWithRows()
     {

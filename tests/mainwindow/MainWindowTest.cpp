@@ -1,8 +1,8 @@
+#include "../cli/CliRun.h"
 #include "TestEnvironment.h"
 #include "app/ProgramCore.h"
 #include "archive/ArchiveSchema.h"
 #include "archive/DataMod.h"
-#include "cli/CliApplication.h"
 #include "documents/ApplicationList.h"
 #include "documents/Macros.h"
 #include "mainwindow/Deskmain.h"
@@ -14,7 +14,6 @@
 #include "properties/VxTreeView.h"
 
 #include <QAbstractItemModelTester>
-#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -400,15 +399,11 @@ QString makeSearchArchive(const QString& common, Dialogs& dialogs)
     return archive;
 }
 
-QString cliOutput(QStringList args)
+QString cliOutput(const QStringList& args)
 {
-    QBuffer out;
-    QBuffer err;
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    args = QStringList{QStringLiteral("--config-dir"), TestEnv::home() + QStringLiteral("cli-settings")} + args;
-    EXPECT_EQ(runCli(args, out, err, TestEnv::programFolder()), 0) << err.data().toStdString();
-    return QString::fromUtf8(out.data()).trimmed();
+    const CliRun run = runCliForTest(args, TestEnv::home() + QStringLiteral("cli-settings"));
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    return run.out.trimmed();
 }
 } // namespace
 

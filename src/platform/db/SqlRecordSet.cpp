@@ -611,7 +611,7 @@ void SqlRecordSet::edit()
         return;
     if (!canModify())
         throw DbError(QStringLiteral("Die Datenmenge kann nicht bearbeitet werden (schreibgeschützt)."));
-    if (m_current < 0 || m_eof && m_rows.empty())
+    if (m_current < 0 || (m_eof && m_rows.empty()))
         throw DbError(QStringLiteral("Keine Datensätze vorhanden, die bearbeitet werden können."));
     if (m_hooks.beforeEdit)
         m_hooks.beforeEdit(*this);

@@ -179,3 +179,20 @@ private:
     QString m_table;
     std::vector<int> m_keyFields;
 };
+
+// Display updates of a record set stay suspended for the scope, also when it is left by an error.
+class SuspendedDisplay
+{
+public:
+    explicit SuspendedDisplay(SqlRecordSet& records)
+        : m_records(records)
+    {
+        m_records.disableControls();
+    }
+    ~SuspendedDisplay() { m_records.enableControls(); }
+    SuspendedDisplay(const SuspendedDisplay&) = delete;
+    SuspendedDisplay& operator=(const SuspendedDisplay&) = delete;
+
+private:
+    SqlRecordSet& m_records;
+};
